@@ -12,7 +12,7 @@ namespace {
 std::string IconvName(const std::string& hunspell_name) {
   std::string name = AsciiUppercase(hunspell_name);
   if (name.rfind("MICROSOFT-", 0) == 0) name.erase(0, 10);
-  if (name.rfind("ISO8859", 0) == 0) name.insert(3, "-");
+  if (name.rfind("ISO8859", 0) == 0) name = "ISO-" + name.substr(3);
   if (name.rfind("TIS620", 0) == 0) name = "TIS-620";
   return name;
 }

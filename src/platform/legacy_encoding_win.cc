@@ -41,9 +41,9 @@ class CodePageEncoding final : public LegacyEncoding {
     out.clear();
     if (in.empty()) return true;
     out.resize(in.size());  // never more UTF-16 units than input bytes
-    const int n = MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, in.data(),
-                                      static_cast<int>(in.size()), out.data(),
-                                      static_cast<int>(out.size()));
+    const int n =
+        MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, in.data(), static_cast<int>(in.size()),
+                            out.data(), static_cast<int>(out.size()));
     out.resize(n);
     return n > 0;
   }
@@ -54,10 +54,9 @@ class CodePageEncoding final : public LegacyEncoding {
     BOOL used_default = FALSE;
     // UTF-8 takes neither flags nor a default-character flag.
     const bool utf8 = code_page == CP_UTF8;
-    const int n = WideCharToMultiByte(code_page, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, in.data(),
-                                      static_cast<int>(in.size()), out.data(),
-                                      static_cast<int>(out.size()), nullptr,
-                                      utf8 ? nullptr : &used_default);
+    const int n = WideCharToMultiByte(
+        code_page, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, in.data(), static_cast<int>(in.size()),
+        out.data(), static_cast<int>(out.size()), nullptr, utf8 ? nullptr : &used_default);
     out.resize(n);
     return n > 0 && !used_default;
   }

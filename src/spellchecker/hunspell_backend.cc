@@ -31,8 +31,7 @@ enum class ScanState { kBetweenWords, kInWord, kSkipping };
 HunspellBackend::HunspellBackend() = default;
 HunspellBackend::~HunspellBackend() = default;
 
-std::string HunspellBackend::AffixPath(const std::string& language,
-                                       const std::string& directory) {
+std::string HunspellBackend::AffixPath(const std::string& language, const std::string& directory) {
   return DictionaryPath(language, directory, ".aff");
 }
 

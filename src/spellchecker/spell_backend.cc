@@ -7,8 +7,7 @@ class DefaultThreadSpellChecker final : public ThreadSpellChecker {
  public:
   explicit DefaultThreadSpellChecker(SpellBackend* backend) : backend_(backend) {}
 
-  std::vector<MisspellingSpan> FindMisspellings(const WCHAR* text,
-                                                std::uint64_t length) override {
+  std::vector<MisspellingSpan> FindMisspellings(const WCHAR* text, std::uint64_t length) override {
     return backend_->FindMisspellings(text, length);
   }
 

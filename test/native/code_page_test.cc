@@ -12,8 +12,8 @@ namespace spellshell {
 namespace {
 
 Utf16String Decode(const std::string& bytes) {
-  const int n = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()),
-                                    nullptr, 0);
+  const int n =
+      MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
   Utf16String out(static_cast<std::size_t>(n), 0);
   EXPECT_EQ(n, MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()),
                                    out.data(), n));
@@ -35,14 +35,14 @@ TEST(CodePage, InvalidUtf8BecomesOneReplacementPerMaximalSubpart) {
     Utf16String expected;
   };
   const std::vector<Case> cases = {
-      {"\x80", u"\uFFFD"},                          // lone continuation byte
-      {"a\xC3", u"a\uFFFD"},                        // truncated two-byte form at the end
-      {"\xC0\xAF", u"\uFFFD\uFFFD"},                // overlong '/'
-      {"\xE0\x80\x80", u"\uFFFD\uFFFD\uFFFD"},      // overlong three-byte form
-      {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},      // an encoded surrogate
+      {"\x80", u"\uFFFD"},                                // lone continuation byte
+      {"a\xC3", u"a\uFFFD"},                              // truncated two-byte form at the end
+      {"\xC0\xAF", u"\uFFFD\uFFFD"},                      // overlong '/'
+      {"\xE0\x80\x80", u"\uFFFD\uFFFD\uFFFD"},            // overlong three-byte form
+      {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},            // an encoded surrogate
       {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},  // above U+10FFFF
-      {"\xF0\x9F\x98x", u"\uFFFDx"},                // truncated four-byte form, then ASCII
-      {"\xE2\x82\xAC\xFF", u"\u20AC\uFFFD"},        // valid euro sign, then an invalid byte
+      {"\xF0\x9F\x98x", u"\uFFFDx"},                      // truncated four-byte form, then ASCII
+      {"\xE2\x82\xAC\xFF", u"\u20AC\uFFFD"},              // valid euro sign, then an invalid byte
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.bytes));
@@ -52,7 +52,9 @@ TEST(CodePage, InvalidUtf8BecomesOneReplacementPerMaximalSubpart) {
 
 TEST(CodePage, UnpairedSurrogatesBecomeReplacement) {
   EXPECT_EQ(Encode(u"a\xD800"), "a\xEF\xBF\xBD");
-  EXPECT_EQ(Encode(Utf16String{0xDC00, u'b'}), "\xEF\xBF\xBD" "b");
+  EXPECT_EQ(Encode(Utf16String{0xDC00, u'b'}),
+            "\xEF\xBF\xBD"
+            "b");
   EXPECT_EQ(Encode(Utf16String{0xDC00, 0xD800}), "\xEF\xBF\xBD\xEF\xBF\xBD");
   EXPECT_EQ(Encode(u"\U0001D49C"), "\xF0\x9D\x92\x9C");
 }

@@ -142,8 +142,7 @@ TEST_F(LegacyEncodingTest, AddRemoveAndScannerUseTheDictionaryEncoding) {
   backend_.Remove("caf\xC3\xA9");
   EXPECT_TRUE(backend_.IsMisspelled("caf\xC3\xA9"));
   const Utf16String text = u"na\u00EFve gar\u00E7on cr\u00E8me caf\u00E9 \u65E5\u672C";
-  EXPECT_EQ(backend_.FindMisspellings(text.data(), text.size()),
-            (Spans{{19, 23}, {24, 26}}));
+  EXPECT_EQ(backend_.FindMisspellings(text.data(), text.size()), (Spans{{19, 23}, {24, 26}}));
 }
 
 // The scanner cases below need real English: they use the installed en_US dictionary.
@@ -152,7 +151,9 @@ class WordScanner : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(backend_.SetDictionary("en_US", testing::SystemDictionaryDir()));
   }
-  Spans Scan(const Utf16String& text) { return backend_.FindMisspellings(text.data(), text.size()); }
+  Spans Scan(const Utf16String& text) {
+    return backend_.FindMisspellings(text.data(), text.size());
+  }
   HunspellBackend backend_;
 };
 
@@ -173,14 +174,14 @@ TEST_F(WordScanner, ApostropheJoinsOnlyBeforeALetter) {
     Spans expected;
   };
   const std::vector<Case> cases = {
-      {u"don't", {}},                // one word of 5 units, accepted
-      {u"dno't", {{0, 5}}},          // one word of 5 units, rejected whole
-      {u"dogs' tial", {{6, 10}}},    // "dogs" ends before the apostrophe
+      {u"don't", {}},              // one word of 5 units, accepted
+      {u"dno't", {{0, 5}}},        // one word of 5 units, rejected whole
+      {u"dogs' tial", {{6, 10}}},  // "dogs" ends before the apostrophe
       {u"dgos' x", {{0, 4}}},
-      {u"isn\u2019t", {{0, 3}}},     // U+2019 is punctuation: "isn" and "t"
-      {u"well-known", {}},           // two words
+      {u"isn\u2019t", {{0, 3}}},  // U+2019 is punctuation: "isn" and "t"
+      {u"well-known", {}},        // two words
       {u"well-knwon", {{5, 10}}},
-      {u"abc1 wrod", {{5, 9}}},      // the run with a digit is skipped whole
+      {u"abc1 wrod", {{5, 9}}},  // the run with a digit is skipped whole
       {u"1st wrod", {{4, 8}}},
       {u"wr\u0007od wrod", {{6, 10}}},  // so does a control character
   };

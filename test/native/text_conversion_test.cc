@@ -21,8 +21,8 @@ TEST(TextConversion, TextEndsAtTheFirstNul) {
 }
 
 TEST(TextConversion, NonAsciiWordsRoundTrip) {
-  for (const std::string word : {"caf\xC3\xA9", "na\xC3\xAFve", "\xE6\x97\xA5\xE6\x9C\xAC",
-                                 "\xF0\x9D\x92\x9Clpha"}) {
+  for (const std::string word :
+       {"caf\xC3\xA9", "na\xC3\xAFve", "\xE6\x97\xA5\xE6\x9C\xAC", "\xF0\x9D\x92\x9Clpha"}) {
     SCOPED_TRACE(word);
     EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(word)), word);
   }
@@ -30,7 +30,9 @@ TEST(TextConversion, NonAsciiWordsRoundTrip) {
 }
 
 TEST(TextConversion, MalformedInputBecomesReplacementCharacters) {
-  EXPECT_EQ(Utf8ToUtf16("a\xFF" "b"), u"a\uFFFDb");
+  EXPECT_EQ(Utf8ToUtf16("a\xFF"
+                        "b"),
+            u"a\uFFFDb");
   EXPECT_EQ(Utf16ToUtf8(Utf16String{u'a', 0xD800}), "a\xEF\xBF\xBD");
 }
 
