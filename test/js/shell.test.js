@@ -1,0 +1,60 @@
+'use strict';
+const assert = require('node:assert/strict');
+const fs = require('node:fs');
+const path = require('node:path');
+const { suite, test } = require('node:test');
+const { addon } = require('./helpers');
+const { startFakeDesktop } = require('./fake_desktop');
+
+const { openAs, openProperties } = addon;
+const STRING_EXPECTED = { name: 'TypeError', message: 'A string was expected' };
+
+function fileUri(p) {
+  return 'file://' + [...Buffer.from(p, 'utf8')]
+    .map((b) => (/[A-Za-z0-9\-._~/]/.test(String.fromCharCode(b)) ? String.fromCharCode(b) : `%${b.toString(16).toUpperCase().padStart(2, '0')}`))
+    .join('');
+}
+
+suite('openAs and openProperties', () => {
+  test('a missing or non-string path is a TypeError and asks the desktop nothing', async (t) => {
+    const desktop = await startFakeDesktop(t);
+    assert.throws(() => openAs(), STRING_EXPECTED);
+    assert.throws(() => openAs(42), STRING_EXPECTED);
+    assert.throws(() => openProperties(null), STRING_EXPECTED);
+    assert.throws(() => openProperties(undefined, 'later arguments are never read'), STRING_EXPECTED);
+    assert.deepEqual(desktop.calls(), []);
+  });
+
+  test('openAs hands the portal a read-only descriptor of the file and asks for the chooser', async (t) => {
+    const desktop = await startFakeDesktop(t);
+    const file = path.join(desktop.dir, 'report 1 é.txt');
+    fs.writeFileSync(file, 'text');
+    assert.equal(openAs(file, 'ignored', 3), undefined);
+    const [call] = desktop.calls();
+    assert.deepEqual(
+      { method: call.method, path: call.path, access: call.access, parent: call.parent_window, options: call.options },
+      { method: 'OpenFile', path: file, access: 'read', parent: '', options: { ask: true } },
+    );
+  });
+
+  test('openProperties sends one file URI, percent-encoded, cut at a NUL', async (t) => {
+    const desktop = await startFakeDesktop(t);
+    const names = ['with space', 'café', '日本', '𝒜lpha'];
+    for (const name of names) assert.equal(openProperties(path.join(desktop.dir, name), 1, 2), undefined);
+    assert.equal(openProperties(path.join(desktop.dir, 'before\0after')), undefined);
+    const uris = desktop.calls().map((call) => call.uris);
+    assert.deepEqual(uris, [...names, 'before'].map((name) => [fileUri(path.join(desktop.dir, name))]));
+  });
+
+  test('with no desktop at all both return undefined', (t) => {
+    const previous = process.env.DBUS_SESSION_BUS_ADDRESS;
+    t.after(() => {
+      if (previous === undefined) delete process.env.DBUS_SESSION_BUS_ADDRESS;
+      else process.env.DBUS_SESSION_BUS_ADDRESS = previous;
+    });
+    process.env.DBUS_SESSION_BUS_ADDRESS = 'unix:path=/nonexistent/spellshell-bus';
+    assert.equal(openAs(__filename), undefined);
+    assert.equal(openProperties(__filename), undefined);
+    assert.equal(openAs(''), undefined);
+  });
+});
