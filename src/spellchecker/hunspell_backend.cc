@@ -3,10 +3,10 @@
 #include <hunspell/hunspell.hxx>
 
 #include <array>
-#include <cstdio>
 #include <cstring>
 
 #include "platform/char_class.h"
+#include "platform/dictionary_file.h"
 
 namespace spellshell {
 namespace {
@@ -47,10 +47,9 @@ bool HunspellBackend::SetDictionary(const std::string& language, const std::stri
   const std::string affix_path = AffixPath(language, directory);
   const std::string word_list_path = WordListPath(language, directory);
   // Only the word list is tested, and only for being openable; Hunspell copes with the rest.
-  std::FILE* word_list = std::fopen(word_list_path.c_str(), "r");
-  if (word_list == nullptr) return false;
-  std::fclose(word_list);
-  hunspell_ = std::make_unique<Hunspell>(affix_path.c_str(), word_list_path.c_str(), nullptr);
+  if (!CanOpenDictionaryFile(word_list_path)) return false;
+  hunspell_ = std::make_unique<Hunspell>(HunspellDictionaryPath(affix_path).c_str(),
+                                         HunspellDictionaryPath(word_list_path).c_str(), nullptr);
   const char* declared = hunspell_->get_dic_encoding();
   if (declared != nullptr && !IsUtf8EncodingName(declared)) {
     encoding_ = LegacyEncoding::Open(declared);
