@@ -1,5 +1,6 @@
 #include "spellchecker/spellchecker.h"
 
+#include <array>
 #include <cassert>
 #include <mutex>
 #include <string>
@@ -25,6 +26,21 @@ void RequireArgument(const Napi::CallbackInfo& info) {
 // coercion: a value that is not a string fails the first pass with the host's TypeError.
 std::string ReadString(const Napi::Value& value) { return value.As<Napi::String>().Utf8Value(); }
 
+// The same bytes as ReadString, read for short strings in one call into the caller's stack
+// buffer: the host writes whole characters only, so a result that leaves more room than the
+// longest UTF-8 character (4 bytes) is the whole string. Longer strings take the two passes,
+// into `heap`. A value that is not a string fails the first call exactly as ReadString would.
+std::string_view ReadWord(const Napi::Value& value, std::array<char, 256>& stack,
+                          std::string& heap) {
+  std::size_t length = 0;
+  const napi_status status =
+      napi_get_value_string_utf8(value.Env(), value, stack.data(), stack.size(), &length);
+  if (status != napi_ok) throw Napi::Error::New(value.Env());
+  if (length + 4 < stack.size()) return {stack.data(), length};
+  heap = ReadString(value);
+  return heap;
+}
+
 Napi::Array ToArray(Napi::Env env, const std::vector<std::string>& list) {
   Napi::Array array = Napi::Array::New(env, list.size());
   for (std::size_t i = 0; i < list.size(); ++i) {
@@ -47,6 +63,7 @@ Spellchecker::Spellchecker(const Napi::CallbackInfo& info) : Napi::ObjectWrap<Sp
       RemoveProcessEnvironmentVariable(kPreferHunspellVariable);
     }
     backend_ = CreateSpellBackend();
+    cache_answers_ = backend_->IsHunspell();
   });
 }
 
@@ -65,8 +82,18 @@ Napi::Value Spellchecker::IsMisspelled(const Napi::CallbackInfo& info) {
   assert(OnOwnerThread());
   return RunGuarded(info.Env(), [&] {
     RequireArgument(info);
-    const std::string word = ReadString(info[0]);
-    return Napi::Boolean::New(info.Env(), backend_->IsMisspelled(word));
+    std::array<char, 256> stack;  // no need to clear: only the bytes read are used
+    const std::string_view word = ReadWord(info[0], stack, word_);
+    if (cache_answers_) {
+      const auto verdict = cache_.Find(word);
+      if (verdict != WordVerdictCache::Verdict::kUnknown) {
+        return Napi::Boolean::New(info.Env(), verdict == WordVerdictCache::Verdict::kMisspelled);
+      }
+    }
+    if (word.data() != word_.data()) word_.assign(word);
+    const bool misspelled = backend_->IsMisspelled(word_);
+    if (cache_answers_) cache_.Store(word_, misspelled);
+    return Napi::Boolean::New(info.Env(), misspelled);
   });
 }
 
@@ -76,6 +103,7 @@ Napi::Value Spellchecker::SetDictionary(const Napi::CallbackInfo& info) {
     RequireArgument(info);
     const std::string language = ReadString(info[0]);
     const std::string directory = info.Length() >= 2 ? ReadString(info[1]) : std::string(".");
+    cache_.Clear();  // a new dictionary, or none: every cached answer may be wrong now
     return Napi::Boolean::New(info.Env(), backend_->SetDictionary(language, directory));
   });
 }
@@ -85,6 +113,7 @@ Napi::Value Spellchecker::Add(const Napi::CallbackInfo& info) {
   return RunGuarded(info.Env(), [&] {
     RequireArgument(info);
     backend_->Add(ReadString(info[0]));
+    cache_.Clear();
     return info.Env().Undefined();
   });
 }
@@ -94,6 +123,7 @@ Napi::Value Spellchecker::Remove(const Napi::CallbackInfo& info) {
   return RunGuarded(info.Env(), [&] {
     RequireArgument(info);
     backend_->Remove(ReadString(info[0]));
+    cache_.Clear();
     return info.Env().Undefined();
   });
 }

@@ -7,10 +7,12 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <thread>
 
 #include "napi.h"
 #include "spellchecker/spell_backend.h"
+#include "spellchecker/word_verdict_cache.h"
 
 namespace spellshell {
 
@@ -33,6 +35,11 @@ class Spellchecker final : public Napi::ObjectWrap<Spellchecker> {
   bool OnOwnerThread() const { return std::this_thread::get_id() == owner_; }
 
   std::unique_ptr<SpellBackend> backend_;
+  // Hunspell's answers change only through this object's own calls, so they can be cached;
+  // the system service's can change behind our back (its user dictionary is shared).
+  bool cache_answers_ = false;
+  WordVerdictCache cache_;
+  std::string word_;  // reused for every word, so a long word costs one allocation per object
   std::thread::id owner_ = std::this_thread::get_id();
 };
 

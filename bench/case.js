@@ -1,0 +1,132 @@
+'use strict';
+// One benchmark case for one implementation, in a process of its own; prints one JSON object.
+//   node --expose-gc case.js IMPL MODE DICTIONARY_DIR [INPUT] [LISTS_OUT]
+// IMPL: spellshell | nspell | hunspell-asm
+// MODE: load | running | distinct | suggest | construct
+const fs = require('node:fs');
+const path = require('node:path');
+const { performance } = require('node:perf_hooks');
+
+const [impl, mode, dictionaryDir, input, listsOut] = process.argv.slice(2);
+const affPath = path.join(dictionaryDir, 'en_US.aff');
+const dicPath = path.join(dictionaryDir, 'en_US.dic');
+
+// Each implementation's own calls in a tight loop: counting rejections keeps the work live.
+const implementations = {
+  async spellshell() {
+    const { Spellchecker } = require('..');
+    const checker = new Spellchecker(true);
+    if (!checker.setDictionary('en_US', dictionaryDir)) throw new Error('no en_US');
+    return {
+      rejectedIn(words, from = 0) {
+        let n = 0;
+        for (let i = from; i < words.length; i++) if (checker.isMisspelled(words[i])) n++;
+        return n;
+      },
+      suggest: (word) => checker.getCorrectionsForMisspelling(word),
+    };
+  },
+  async nspell() {
+    const nspell = require('nspell');
+    const speller = nspell({ aff: fs.readFileSync(affPath), dic: fs.readFileSync(dicPath) });
+    return {
+      rejectedIn(words, from = 0) {
+        let n = 0;
+        for (let i = from; i < words.length; i++) if (!speller.correct(words[i])) n++;
+        return n;
+      },
+      suggest: (word) => speller.suggest(word),
+    };
+  },
+  async 'hunspell-asm'() {
+    const { loadModule } = require('hunspell-asm');
+    const factory = await loadModule();
+    const aff = factory.mountBuffer(fs.readFileSync(affPath), 'en_US.aff');
+    const dic = factory.mountBuffer(fs.readFileSync(dicPath), 'en_US.dic');
+    const hunspell = factory.create(aff, dic);
+    return {
+      rejectedIn(words, from = 0) {
+        let n = 0;
+        for (let i = from; i < words.length; i++) if (!hunspell.spell(words[i])) n++;
+        return n;
+      },
+      suggest: (word) => hunspell.suggest(word),
+    };
+  },
+};
+
+const readWords = () => fs.readFileSync(input, 'utf8').split('\n').filter(Boolean);
+const rssKiB = () => {
+  global.gc();
+  return process.memoryUsage().rss / 1024;
+};
+
+async function main() {
+  const load = implementations[impl];
+  if (!load) throw new Error(`unknown implementation ${impl}`);
+  if (mode === 'load') {
+    if (impl === 'spellshell') require('..'); // the library itself is not the dictionary
+    if (impl === 'nspell') require('nspell');
+    if (impl === 'hunspell-asm') require('hunspell-asm');
+    const before = rssKiB();
+    const start = performance.now();
+    const checker = await load();
+    const loadMs = performance.now() - start;
+    const memoryKiB = rssKiB() - before;
+    checker.rejectedIn(['keep']);
+    return { loadMs, memoryKiB };
+  }
+  const checker = await load();
+  if (mode === 'distinct') {
+    // Each timed word is one the checker has not seen in this process.
+    const words = readWords();
+    const warm = Math.floor(words.length / 10);
+    checker.rejectedIn(words.slice(0, warm));
+    const start = performance.now();
+    const rejected = checker.rejectedIn(words, warm);
+    return { wordsPerSecond: (words.length - warm) / ((performance.now() - start) / 1000), rejected };
+  }
+  if (mode === 'running') {
+    const words = readWords();
+    let rejected = checker.rejectedIn(words);
+    let passes = 0;
+    const start = performance.now();
+    do {
+      rejected = checker.rejectedIn(words);
+      passes++;
+    } while (performance.now() - start < 500);
+    return { wordsPerSecond: (words.length * passes) / ((performance.now() - start) / 1000), rejected };
+  }
+  if (mode === 'suggest') {
+    const latenciesUs = [];
+    const lists = [];
+    for (const word of readWords()) {
+      const start = performance.now();
+      const list = checker.suggest(word);
+      latenciesUs.push((performance.now() - start) * 1000);
+      lists.push(JSON.stringify(list));
+    }
+    if (listsOut) fs.writeFileSync(listsOut, lists.join('\n') + '\n');
+    return { latenciesUs };
+  }
+  if (mode === 'construct' && impl === 'spellshell') {
+    // Construction and collection: the cost of one, and the memory after many.
+    const { Spellchecker } = require('..');
+    const rounds = 100000;
+    for (let i = 0; i < 1000; i++) new Spellchecker(true);
+    const before = rssKiB();
+    const start = performance.now();
+    for (let i = 0; i < rounds; i++) new Spellchecker(true).isHunspell();
+    const nsPerConstruction = ((performance.now() - start) * 1e6) / rounds;
+    return { nsPerConstruction, growthKiB: rssKiB() - before };
+  }
+  throw new Error(`unknown mode ${mode} for ${impl}`);
+}
+
+main().then(
+  (result) => console.log(JSON.stringify(result)),
+  (error) => {
+    console.error(error.stack);
+    process.exit(1);
+  },
+);

@@ -1,0 +1,133 @@
+'use strict';
+// `npm run bench`: every case in a process of its own, several runs each, medians, and ratios
+// against the plain C++ Hunspell loop measured in the same run. See bench/README.md.
+const { execFileSync } = require('node:child_process');
+const fs = require('node:fs');
+const os = require('node:os');
+const path = require('node:path');
+const { makeInputs } = require('./inputs');
+
+const root = path.join(__dirname, '..');
+const dataDir = path.join(__dirname, 'data');
+const baseline = path.join(root, 'build', 'bench', 'bench', 'hunspell_baseline');
+const dictionaryDir = process.env.SPELLSHELL_DICTIONARY_DIR || '/usr/share/hunspell';
+const runs = Number(process.env.BENCH_RUNS || 5);
+const peers = ['spellshell', 'nspell', 'hunspell-asm'];
+const data = (name) => path.join(dataDir, name);
+
+const median = (xs) => {
+  const s = [...xs].sort((a, b) => a - b);
+  return s.length % 2 ? s[(s.length - 1) / 2] : (s[s.length / 2 - 1] + s[s.length / 2]) / 2;
+};
+const percentile = (xs, p) => [...xs].sort((a, b) => a - b)[Math.min(xs.length - 1, Math.floor(xs.length * p))];
+
+function runCase(impl, args) {
+  const out =
+    impl === 'baseline'
+      ? execFileSync(baseline, [dictionaryDir, ...args], { encoding: 'utf8', maxBuffer: 1 << 26 })
+      : execFileSync(process.execPath, ['--expose-gc', path.join(__dirname, 'case.js'), impl, args[0], dictionaryDir, ...args.slice(1)], {
+          encoding: 'utf8',
+          maxBuffer: 1 << 26,
+        });
+  return JSON.parse(out.trim().split('\n').pop());
+}
+
+// The median of `key` over `count` separate processes.
+function measure(impl, args, key, count = runs) {
+  const values = [];
+  for (let i = 0; i < count; i++) values.push(runCase(impl, args)[key]);
+  return median(values);
+}
+
+function suggestions(impl, file, count) {
+  const lists = path.join(os.tmpdir(), `spellshell-bench-${impl}-${process.pid}.jsonl`);
+  const latencies = [];
+  for (let i = 0; i < count; i++) latencies.push(...runCase(impl, ['suggest', data(file), lists]).latenciesUs);
+  const result = fs.readFileSync(lists, 'utf8').split('\n').filter(Boolean).map((l) => JSON.parse(l));
+  fs.rmSync(lists);
+  return { median: median(latencies), p95: percentile(latencies, 0.95), lists: result };
+}
+
+function main() {
+  if (!fs.existsSync(baseline)) throw new Error(`build the baseline first: ${baseline}`);
+  if (!fs.existsSync(data('text.txt'))) {
+    const counts = makeInputs({ dataDir, baseline, dictionaryDir });
+    console.log(`inputs: ${JSON.stringify(counts)}`);
+  }
+  const all = ['baseline', ...peers];
+  const rows = [];
+  const row = (name, unit, values, higherIsBetter) => rows.push({ name, unit, values, higherIsBetter });
+
+  const load = Object.fromEntries(all.map((impl) => [impl, measure(impl, ['load'], 'loadMs')]));
+  row('load en_US', 'ms', load, false);
+  const memory = Object.fromEntries(all.map((impl) => [impl, measure(impl, ['load'], 'memoryKiB') / 1024]));
+  row('load en_US memory', 'MiB', memory, false);
+  for (const [label, mode, file] of [
+    ['distinct correct words', 'distinct', 'correct.txt'],
+    ['distinct misspellings', 'distinct', 'misspelled.txt'],
+    ['running text', 'running', 'running.txt'],
+  ]) {
+    const rates = Object.fromEntries(all.map((impl) => [impl, measure(impl, [mode, data(file)], 'wordsPerSecond') / 1000]));
+    row(label, 'k words/s', rates, true);
+  }
+
+  const suggestRuns = Number(process.env.BENCH_SUGGEST_RUNS || 3);
+  const base = suggestions('baseline', 'suggest.txt', suggestRuns);
+  const ours = suggestions('spellshell', 'suggest.txt', suggestRuns);
+  // The peers are far slower at suggesting: a shorter list, one run.
+  fs.writeFileSync(data('suggest-peers.txt'), fs.readFileSync(data('suggest.txt'), 'utf8').split('\n').slice(0, 50).join('\n') + '\n');
+  const peerSuggest = { 'nspell': suggestions('nspell', 'suggest-peers.txt', 1), 'hunspell-asm': suggestions('hunspell-asm', 'suggest-peers.txt', 1) };
+  const sets = { baseline: base, spellshell: ours, ...peerSuggest };
+  row('suggest median', 'µs', Object.fromEntries(all.map((i) => [i, sets[i].median])), false);
+  row('suggest p95', 'µs', Object.fromEntries(all.map((i) => [i, sets[i].p95])), false);
+
+  const identical = base.lists.every((list, i) => JSON.stringify(list) === JSON.stringify(ours.lists[i]));
+  const firstAgrees = (impl) => {
+    const lists = sets[impl].lists;
+    const agree = lists.filter((list, i) => list[0] === base.lists[i][0]).length;
+    return `${Math.round((100 * agree) / lists.length)}%`;
+  };
+
+  const find = runCase('baseline', ['find', data('text.txt')]);
+  const construct = runCase('spellshell', ['construct']);
+
+  // The table.
+  const fmt = (v) => (v >= 100 ? v.toFixed(0) : v >= 10 ? v.toFixed(1) : v.toFixed(2));
+  const header = ['measure', 'C++ Hunspell', ...peers];
+  const lines = rows.map(({ name, unit, values, higherIsBetter }) => [
+    `${name} (${unit})`,
+    fmt(values.baseline),
+    ...peers.map((p) => {
+      const ratio = higherIsBetter ? values[p] / values.baseline : values.baseline / values[p];
+      return `${fmt(values[p])} (${ratio.toFixed(2)}×)`;
+    }),
+  ]);
+  lines.push(['suggest lists identical to C++', '-', identical ? 'yes' : 'NO', '-', '-']);
+  lines.push(['first suggestion agrees with C++', '100%', ...peers.map(firstAgrees)]);
+  lines.push([
+    'FindMisspellings (k words/s)',
+    fmt(find.plainWordsPerSecond / 1000),
+    `${fmt(find.findWordsPerSecond / 1000)} (${(find.findWordsPerSecond / find.plainWordsPerSecond).toFixed(2)}×)`,
+    '-',
+    '-',
+  ]);
+  const perCall = (impl, label) => 1e9 / (rows.find((r) => r.name === label).values[impl] * 1000);
+  lines.push([
+    'isMisspelled overhead over spell (ns/call)',
+    '-',
+    `${fmt(perCall('spellshell', 'distinct correct words') - perCall('baseline', 'distinct correct words'))} correct, ` +
+      `${fmt(perCall('spellshell', 'distinct misspellings') - perCall('baseline', 'distinct misspellings'))} misspelled`,
+    '-',
+    '-',
+  ]);
+  lines.push(['construct + collect (ns each, growth KiB / 100k)', '-', `${fmt(construct.nsPerConstruction)} ns, ${fmt(construct.growthKiB)} KiB`, '-', '-']);
+
+  const widths = header.map((h, i) => Math.max(h.length, ...lines.map((l) => String(l[i]).length)));
+  const print = (cells) => console.log(cells.map((c, i) => String(c).padEnd(widths[i])).join(' | '));
+  console.log(`\nmedians of ${runs} runs (suggest: ${suggestRuns}); load average ${os.loadavg().map((l) => l.toFixed(2)).join(' ')}`);
+  print(header);
+  print(widths.map((w) => '-'.repeat(w)));
+  lines.forEach(print);
+}
+
+main();
