@@ -109,21 +109,20 @@ Napi::Value Spellchecker::SetDictionary(const Napi::CallbackInfo& info) {
 }
 
 Napi::Value Spellchecker::Add(const Napi::CallbackInfo& info) {
-  assert(OnOwnerThread());
-  return RunGuarded(info.Env(), [&] {
-    RequireArgument(info);
-    backend_->Add(ReadString(info[0]));
-    cache_.Clear();
-    return info.Env().Undefined();
-  });
+  return ChangeWordList(info, &SpellBackend::Add);
 }
 
 Napi::Value Spellchecker::Remove(const Napi::CallbackInfo& info) {
+  return ChangeWordList(info, &SpellBackend::Remove);
+}
+
+Napi::Value Spellchecker::ChangeWordList(const Napi::CallbackInfo& info,
+                                         void (SpellBackend::*change)(const std::string&)) {
   assert(OnOwnerThread());
   return RunGuarded(info.Env(), [&] {
     RequireArgument(info);
-    backend_->Remove(ReadString(info[0]));
-    cache_.Clear();
+    (backend_.get()->*change)(ReadString(info[0]));
+    cache_.Clear();  // the word's answer, and those of its derived forms, may have changed
     return info.Env().Undefined();
   });
 }

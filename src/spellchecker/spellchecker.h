@@ -31,6 +31,9 @@ class Spellchecker final : public Napi::ObjectWrap<Spellchecker> {
   Napi::Value Remove(const Napi::CallbackInfo& info);
   Napi::Value GetAvailableDictionaries(const Napi::CallbackInfo& info);
   Napi::Value GetCorrectionsForMisspelling(const Napi::CallbackInfo& info);
+  // Add and Remove: the backend call, then every cached answer is dropped.
+  Napi::Value ChangeWordList(const Napi::CallbackInfo& info,
+                             void (SpellBackend::*change)(const std::string&));
 
   bool OnOwnerThread() const { return std::this_thread::get_id() == owner_; }
 
