@@ -7,6 +7,7 @@
 
 #include "platform/char_class.h"
 #include "platform/dictionary_file.h"
+#include "spellchecker/affix_file.h"
 
 namespace spellshell {
 namespace {
@@ -46,10 +47,14 @@ bool HunspellBackend::SetDictionary(const std::string& language, const std::stri
   hunspell_.reset();
   const std::string affix_path = AffixPath(language, directory);
   const std::string word_list_path = WordListPath(language, directory);
-  // Only the word list is tested, and only for being openable; Hunspell copes with the rest.
+  // Only the word list decides the result, and only by being openable; Hunspell copes with the
+  // rest, except with affix files that would hang or crash it: those are left out, as a
+  // missing one would be ("" also keeps Hunspell from printing that it cannot open them).
   if (!CanOpenDictionaryFile(word_list_path)) return false;
-  hunspell_ = std::make_unique<Hunspell>(HunspellDictionaryPath(affix_path).c_str(),
-                                         HunspellDictionaryPath(word_list_path).c_str(), nullptr);
+  std::string affix = HunspellDictionaryPath(affix_path);
+  const std::string word_list = HunspellDictionaryPath(word_list_path);
+  if (!IsLoadableAffixFile(affix, word_list)) affix.clear();
+  hunspell_ = std::make_unique<Hunspell>(affix.c_str(), word_list.c_str(), nullptr);
   const char* declared = hunspell_->get_dic_encoding();
   if (declared != nullptr && !IsUtf8EncodingName(declared)) {
     encoding_ = LegacyEncoding::Open(declared);

@@ -1,0 +1,233 @@
+#include "spellchecker/affix_file.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "platform/regular_file.h"
+
+namespace spellshell {
+namespace {
+
+// Hunspell reads an affix file twice: once for the flag aliases (AF, AM), once for everything
+// else. In each pass a table header is recognised by its line's prefix, and the next `count`
+// lines belong to the table whatever they hold. Each pass is followed here with the same
+// rules; the file is refused when a table still wants lines at the end of the file.
+struct TablePass {
+  std::uint64_t lines_owed = 0;  // entry lines the current table still takes
+
+  void Feed(std::string_view line, bool (*header)(std::string_view, std::uint64_t&)) {
+    if (lines_owed > 0) {
+      --lines_owed;
+      return;
+    }
+    std::uint64_t count = 0;
+    if (header(line, count)) lines_owed = count;
+  }
+};
+
+bool StartsWith(std::string_view line, std::string_view prefix) {
+  return line.substr(0, prefix.size()) == prefix;
+}
+
+// The n-th field (from 0) of a line, fields split at blanks and tabs as Hunspell splits them.
+std::string_view Field(std::string_view line, int n) {
+  std::size_t pos = 0;
+  for (int i = 0;; ++i) {
+    pos = line.find_first_not_of(" \t", pos);
+    if (pos == std::string_view::npos) return {};
+    const std::size_t end = std::min(line.find_first_of(" \t", pos), line.size());
+    if (i == n) return line.substr(pos, end - pos);
+    pos = end;
+  }
+}
+
+// The count the way atoi reads it (white space first, then an optional sign and digits);
+// saturated rather than wrapped, since any count beyond the file's length is refused anyway.
+// Zero for a count Hunspell rejects (no digits, negative).
+std::uint64_t Count(std::string_view field) {
+  std::size_t i = field.find_first_not_of(" \t\n\v\f\r");
+  if (i == std::string_view::npos || field[i] == '-') return 0;
+  if (field[i] == '+') ++i;
+  std::uint64_t value = 0;
+  for (; i < field.size() && field[i] >= '0' && field[i] <= '9'; ++i) {
+    value = value > UINT32_MAX ? value : value * 10 + static_cast<unsigned>(field[i] - '0');
+  }
+  return value;
+}
+
+bool MainPassHeader(std::string_view line, std::uint64_t& count) {
+  static constexpr std::string_view kTables[] = {
+      "REP", "ICONV", "OCONV", "PHONE", "CHECKCOMPOUNDPATTERN", "COMPOUNDRULE", "MAP", "BREAK"};
+  for (std::string_view table : kTables) {
+    if (StartsWith(line, table)) {
+      count = Count(Field(line, 1));
+      return true;
+    }
+  }
+  if (StartsWith(line, "PFX") || StartsWith(line, "SFX")) {
+    count = Count(Field(line, 3));  // "SFX flag cross-product count"
+    return true;
+  }
+  return false;
+}
+
+bool AliasPassHeader(std::string_view line, std::uint64_t& count) {
+  if (StartsWith(line, "AF") || StartsWith(line, "AM")) {
+    count = Count(Field(line, 1));
+    return true;
+  }
+  return false;
+}
+
+// Hunspell's morphological field of a word-list line: after the first tab, or from the first
+// colon that has a blank three bytes before it ("walk po:verb"), whichever comes first. Empty
+// when the line has none.
+std::string_view MorphologicalField(std::string_view line) {
+  std::size_t start = line.find('\t');
+  if (start != std::string_view::npos) ++start;
+  for (std::size_t colon = line.find(':'); colon != std::string_view::npos && colon < start;
+       colon = line.find(':', colon + 1)) {
+    if (colon > 3 && (line[colon - 3] == ' ' || line[colon - 3] == '\t')) {
+      start = colon - 3;
+      break;
+    }
+  }
+  return start == std::string_view::npos ? std::string_view() : line.substr(start);
+}
+
+// The alias number the way atoi reads it; overflowing numbers come out as 0, which no alias
+// has.
+std::uint64_t AliasNumber(std::string_view field) {
+  const std::uint64_t value = Count(field);
+  return value > INT32_MAX ? 0 : value;
+}
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+// Calls on_line(line, high_byte) for every line of the file as std::getline splits them, a
+// last line without a newline included; `high_byte` tells whether the whole line holds a byte
+// from 0xF0 up. Lines are kept up to `kept` bytes. False on a read error.
+template <typename OnLine>
+bool ForEachLine(std::FILE* file, std::size_t kept, OnLine on_line) {
+  std::string line;
+  bool line_open = false;  // bytes read since the last newline
+  bool high_byte = false;  // in the line so far
+  auto end_line = [&] {
+    on_line(std::string_view(line), high_byte);
+    line.clear();
+    line_open = false;
+    high_byte = false;
+  };
+  char chunk[1 << 16];
+  std::size_t got = 0;
+  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+    std::string_view rest(chunk, got);
+    while (!rest.empty()) {
+      const std::size_t newline = rest.find('\n');
+      const std::string_view piece = rest.substr(0, newline);
+      if (line.size() < kept) line.append(piece.substr(0, kept - line.size()));
+      high_byte = high_byte || std::any_of(piece.begin(), piece.end(), [](char c) {
+                    return static_cast<unsigned char>(c) >= 0xF0;
+                  });
+      line_open = true;
+      if (newline == std::string_view::npos) break;
+      end_line();
+      rest.remove_prefix(newline + 1);
+    }
+  }
+  if (std::ferror(file)) return false;
+  if (line_open) end_line();
+  return true;
+}
+
+// Hunspell drops a byte order mark from a file's first line and a CR from the end of each.
+std::string_view Chomp(std::string_view line, bool first) {
+  if (first && StartsWith(line, "\xEF\xBB\xBF")) line.remove_prefix(3);
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  return line;
+}
+
+// With morphological aliases (an AM table of n entries), Hunspell reads every morphological
+// field of the word list as an alias number and dereferences the alias without checking it:
+// a field that is not a number from 1 to n crashes it while it loads the word list.
+bool WordListUsesOnlyAliases(const std::string& word_list_path, std::uint64_t aliases) {
+  const File file(OpenRegularFile(word_list_path));
+  if (!file) return false;
+  bool first = true;  // the count line
+  bool matches = true;
+  const bool read = ForEachLine(file.get(), SIZE_MAX, [&](std::string_view line, bool) {
+    line = Chomp(line, first);
+    if (first) {
+      first = false;
+      return;
+    }
+    const std::string_view field = MorphologicalField(line);
+    if (field.empty()) return;
+    const std::uint64_t alias = AliasNumber(field);
+    if (alias < 1 || alias > aliases) matches = false;
+  });
+  return read && matches;
+}
+
+}  // namespace
+
+bool IsLoadableAffixFile(const std::string& affix_path, const std::string& word_list_path) {
+  const File file(OpenRegularFile(affix_path));
+  if (!file) return false;
+
+  TablePass main_pass;
+  TablePass alias_pass;
+  // The fewest aliases any AM header announces: Hunspell keeps one table and refuses the others,
+  // so an alias number is only sure to exist when every header covers it.
+  bool has_morphological_aliases = false;
+  std::uint64_t morphological_aliases = UINT64_MAX;
+  bool declares_utf8 = false;
+  bool suggestion_line_beyond_bmp = false;  // a TRY or KEY line with a byte from 0xF0 up
+  // Where the passes above may part from Hunspell's (on bytes no dictionary holds), a huge count
+  // must still not reach it: any line that reads as a header with a count from 65536 up is
+  // checked against the lines after it, whether or not it sits inside another table.
+  struct HugeCount {
+    std::uint64_t line, count;
+  };
+  std::vector<HugeCount> huge_counts;
+  std::uint64_t lines = 0;
+  bool first = true;
+  // Only a line's start matters here (its keyword and count), so 128 bytes of it are kept.
+  const bool read = ForEachLine(file.get(), 128, [&](std::string_view line, bool high_byte) {
+    line = Chomp(line, first);
+    first = false;
+    std::uint64_t count = 0;
+    if ((MainPassHeader(line, count) || AliasPassHeader(line, count)) && count >= 65536) {
+      huge_counts.push_back({lines, count});
+    }
+    ++lines;
+    // An entry of an AM table is a morphological description, never a number; a count makes
+    // the line a header even where the alias pass takes it for an entry.
+    if (StartsWith(line, "AM") && (Count(Field(line, 1)) > 0 || alias_pass.lines_owed == 0)) {
+      has_morphological_aliases = true;
+      morphological_aliases = std::min(morphological_aliases, Count(Field(line, 1)));
+    }
+    main_pass.Feed(line, MainPassHeader);
+    alias_pass.Feed(line, AliasPassHeader);
+    if (StartsWith(line, "SET") && Field(line, 1) == "UTF-8") declares_utf8 = true;
+    if (high_byte && (StartsWith(line, "TRY") || StartsWith(line, "KEY"))) {
+      suggestion_line_beyond_bmp = true;
+    }
+  });
+  if (!read || main_pass.lines_owed > 0 || alias_pass.lines_owed > 0) return false;
+  for (const HugeCount& huge : huge_counts) {
+    if (huge.count > lines - huge.line - 1) return false;
+  }
+  if (declares_utf8 && suggestion_line_beyond_bmp) return false;
+  return !has_morphological_aliases ||
+         WordListUsesOnlyAliases(word_list_path, morphological_aliases);
+}
+
+}  // namespace spellshell

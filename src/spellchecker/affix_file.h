@@ -1,0 +1,23 @@
+// A look at an affix file before Hunspell loads it, for the contents that Hunspell 1.7 crashes
+// or hangs on rather than rejecting:
+//   - a table whose header ("REP 3", "SFX A Y 12", ...) announces more lines than the file has
+//     left: Hunspell reads past the end of the table it built, and its phonetic suggestions
+//     then crash the process (an affix file ending in "PHONE 1" is enough); a huge count makes
+//     it reserve gigabytes before reading a single entry;
+//   - in a UTF-8 affix file, a TRY or KEY line with a byte from 0xF0 up (the start of a
+//     character outside the Basic Multilingual Plane, or of no character at all): Hunspell's
+//     UTF-16 conversion gives up on it, and the first suggestion reads far out of bounds;
+//   - morphological aliases (an AM table) with a word list whose morphological fields are not
+//     all alias numbers: Hunspell dereferences the missing alias while loading.
+#pragma once
+
+#include <string>
+
+namespace spellshell {
+
+// Whether Hunspell may be given this affix file together with this word list: a regular file
+// with none of the above. The word list is read only when the affix file has aliases. The
+// paths are in the form HunspellDictionaryPath gives.
+bool IsLoadableAffixFile(const std::string& affix_path, const std::string& word_list_path);
+
+}  // namespace spellshell
