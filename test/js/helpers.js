@@ -8,13 +8,21 @@ const addon = require('../..');
 // The system's English dictionary (Debian's hunspell-en-us), for tests that need real English.
 const systemDictionaryDir = process.env.SPELLSHELL_DICTIONARY_DIR || '/usr/share/hunspell';
 
+// Whether `new Spellchecker()` (no argument) finds a system spell-checking service. Linux has
+// none, so it is Hunspell there. Windows has one, except under Wine: scripts/test-windows runs
+// this suite there with SPELLSHELL_SPELL_SERVICE=none (its fake service, registered for the
+// Windows backend's own tests under test/windows/, is not registered for this suite).
+const hasSpellService = process.platform === 'win32' && process.env.SPELLSHELL_SPELL_SERVICE !== 'none';
+
 // A temporary folder with a small UTF-8 dictionary named `language`, removed after the test.
-function fixtureDictionary(t, language = 'xx_TEST', words = ['hello', 'world', 'colour', 'café']) {
-  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'spellshell-js-'));
+// The folder's name starts with `folderPrefix`.
+function fixtureDictionary(t, language = 'xx_TEST', words = ['hello', 'world', 'colour', 'café'],
+  folderPrefix = 'spellshell-js-') {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), folderPrefix));
   t.after(() => fs.rmSync(dir, { recursive: true, force: true }));
   fs.writeFileSync(path.join(dir, `${language}.aff`), 'SET UTF-8\nTRY esianrtolcdugmfphbyvkwé\n');
   fs.writeFileSync(path.join(dir, `${language}.dic`), `${words.length}\n${words.join('\n')}\n`);
   return dir;
 }
 
-module.exports = { addon, systemDictionaryDir, fixtureDictionary };
+module.exports = { addon, systemDictionaryDir, fixtureDictionary, hasSpellService };

@@ -1,10 +1,11 @@
 'use strict';
 const assert = require('node:assert/strict');
 const { execFileSync } = require('node:child_process');
+const fs = require('node:fs');
 const path = require('node:path');
 const { suite, test } = require('node:test');
 const { Worker } = require('node:worker_threads');
-const { addon } = require('./helpers');
+const { addon, systemDictionaryDir, hasSpellService } = require('./helpers');
 
 const addonPath = path.join(__dirname, '..', '..', 'build', 'Release', 'spellshell.node');
 
@@ -22,7 +23,28 @@ suite('exports', () => {
   });
 });
 
+// The file this process loaded for the add-on (scripts may point the loader at another build).
+function loadedAddonFile() {
+  return process.report.getReport().sharedObjects.find((file) => /[\\/]spellshell\.node$/.test(file));
+}
+
 suite('binary', () => {
+  if (process.platform === 'win32') {
+    // nm and readelf read ELF files and run on Linux: there scripts/test-windows checks this PE
+    // file's exports, imports and delay-imports with objdump (test/windows/binary.test.js).
+    // What this process can tell: the add-on it loaded is a 64-bit x64 DLL.
+    test('the loaded add-on is a PE DLL for x64', () => {
+      const image = fs.readFileSync(loadedAddonFile());
+      assert.equal(image.toString('latin1', 0, 2), 'MZ');
+      const header = image.readUInt32LE(0x3c);
+      assert.equal(image.toString('latin1', header, header + 4), 'PE\0\0');
+      assert.equal(image.readUInt16LE(header + 4), 0x8664); // IMAGE_FILE_MACHINE_AMD64
+      assert.equal(image.readUInt16LE(header + 22) & 0x2000, 0x2000); // IMAGE_FILE_DLL
+      assert.equal(image.readUInt16LE(header + 24), 0x20b); // PE32+
+    });
+    return;
+  }
+
   test('exports only the two entry points', () => {
     const defined = execFileSync('nm', ['-D', '--defined-only', addonPath], { encoding: 'utf8' })
       .split('\n')
@@ -46,7 +68,7 @@ suite('binary', () => {
 // Each worker loads the add-on into its own environment and gets its own class.
 function runWorker(source) {
   return new Promise((resolve, reject) => {
-    const worker = new Worker(source, { eval: true, workerData: { addonPath } });
+    const worker = new Worker(source, { eval: true, workerData: { addonPath, systemDictionaryDir, hasSpellService } });
     let message;
     worker.on('message', (m) => (message = m));
     worker.on('error', reject);
@@ -60,7 +82,9 @@ const WORKER_SOURCE = `
   const results = [];
   for (let i = 0; i < 10; i++) {
     const checker = i % 2 ? new addon.Spellchecker() : new addon.Spellchecker(true);
-    results.push(checker.isHunspell(), checker.setDictionary('en_US', '/usr/share/hunspell'));
+    // Hunspell, or the system's service for the objects made without argument where there is one.
+    results.push(checker.isHunspell() === !(i % 2 && workerData.hasSpellService));
+    results.push(checker.setDictionary('en_US', workerData.systemDictionaryDir));
     results.push(checker.isMisspelled('wrod'), checker.getCorrectionsForMisspelling('wrod').length > 0);
   }
   parentPort.postMessage({ keys: Object.keys(addon), allTrue: results.every(Boolean) });
@@ -81,9 +105,9 @@ suite('worker threads', () => {
         `const { workerData } = require('node:worker_threads');
          const { Spellchecker } = require(workerData.addonPath);
          const c = new Spellchecker(true);
-         c.setDictionary('en_US', '/usr/share/hunspell');
+         c.setDictionary('en_US', workerData.systemDictionaryDir);
          setInterval(() => c.isMisspelled('wrod'), 1);`,
-        { eval: true, workerData: { addonPath } },
+        { eval: true, workerData: { addonPath, systemDictionaryDir } },
       );
       await new Promise((resolve) => setTimeout(resolve, 20));
       await worker.terminate();

@@ -17,13 +17,34 @@ function fileUri(p) {
 
 suite('openAs and openProperties', () => {
   test('a missing or non-string path is a TypeError and asks the desktop nothing', async (t) => {
-    const desktop = await startFakeDesktop(t);
+    // The fake desktop on a private D-Bus records what Linux is asked; the Windows shell keeps
+    // no record, so there only the errors are checked.
+    const desktop = process.platform === 'win32' ? null : await startFakeDesktop(t);
     assert.throws(() => openAs(), STRING_EXPECTED);
     assert.throws(() => openAs(42), STRING_EXPECTED);
     assert.throws(() => openProperties(null), STRING_EXPECTED);
     assert.throws(() => openProperties(undefined, 'later arguments are never read'), STRING_EXPECTED);
-    assert.deepEqual(desktop.calls(), []);
+    if (desktop) assert.deepEqual(desktop.calls(), []);
   });
+
+  if (process.platform === 'win32') {
+    // The Windows shell instead of the D-Bus services of the tests below. Under Wine,
+    // SHOpenWithDialog is a stub and SHObjectProperties returns at once, so both calls come
+    // back; a hang would stop the whole run, which scripts/test-windows bounds and reports. On a
+    // Windows desktop they open real dialogs (the Open-with chooser is modal) that wait for a
+    // person, so there the test does not run.
+    const underWine = process.env.SPELLSHELL_WINE === '1';
+    test('both return undefined and come back, whatever the path names',
+      { skip: !underWine && 'opens real dialogs on a Windows desktop: run it under Wine (scripts/test-windows)' },
+      () => {
+        const paths = [__filename, __dirname, path.join(__dirname, 'missing é 日本 𝒜.txt'), '', 'before\0after'];
+        for (const name of paths) {
+          assert.equal(openAs(name, 'ignored', 3), undefined);
+          assert.equal(openProperties(name, 1, 2), undefined);
+        }
+      });
+    return;
+  }
 
   test('openAs hands the portal a read-only descriptor of the file and asks for the chooser', async (t) => {
     const desktop = await startFakeDesktop(t);

@@ -1,7 +1,9 @@
 'use strict';
 const assert = require('node:assert/strict');
 const { suite, test } = require('node:test');
-const { addon, systemDictionaryDir, fixtureDictionary } = require('./helpers');
+const fs = require('node:fs');
+const path = require('node:path');
+const { addon, systemDictionaryDir, fixtureDictionary, hasSpellService } = require('./helpers');
 
 const { Spellchecker } = addon;
 const VARIABLE = 'SPELLCHECKER_PREFER_HUNSPELL';
@@ -64,9 +66,9 @@ suite('construction and the environment variable', () => {
     process.env[VARIABLE] = 'yes';
     const checker = new Spellchecker();
     assert.equal(VARIABLE in process.env, false);
-    // No spell-checking service on this platform: Hunspell either way.
-    assert.equal(checker.isHunspell(), true);
-    assert.equal(checker.isHunspell(1, 2, 3), true);
+    // The system's service where there is one (Windows), else Hunspell (Linux, and Wine).
+    assert.equal(checker.isHunspell(), !hasSpellService);
+    assert.equal(checker.isHunspell(1, 2, 3), !hasSpellService);
   });
 });
 
@@ -117,11 +119,64 @@ suite('dictionaries', () => {
     const dir = fixtureDictionary(t, 'xx_CWD');
     const previous = process.cwd();
     process.chdir(dir);
-    t.after(() => process.chdir(previous));
+    // Back before the folder is removed, which an after hook would do too late: Windows cannot
+    // remove a process's working directory.
+    try {
+      const checker = new Spellchecker(true);
+      assert.equal(checker.setDictionary('xx-CWD'), true);
+      assert.equal(checker.isMisspelled('colour'), false);
+      assert.deepEqual(checker.getAvailableDictionaries(), []);
+    } finally {
+      process.chdir(previous);
+    }
+  });
+
+  // On Windows the path goes to the C runtime and to Hunspell as UTF-16 (a narrow path would be
+  // read in the ANSI code page). The word list's words prove it was read, the suggestion
+  // "café" for "cafe" that the affix file was (it comes from its TRY line).
+  test('a folder named with accented letters and CJK, however it is written', (t) => {
+    const dir = fixtureDictionary(t, 'xx_TEST', undefined, 'Données ñ 日本語 ');
+    const previous = process.cwd();
     const checker = new Spellchecker(true);
-    assert.equal(checker.setDictionary('xx-CWD'), true);
-    assert.equal(checker.isMisspelled('colour'), false);
-    assert.deepEqual(checker.getAvailableDictionaries(), []);
+    const answers = () => [checker.isMisspelled('hello'), checker.isMisspelled('helo'),
+      checker.getCorrectionsForMisspelling('cafe')];
+    assert.equal(checker.setDictionary('xx_TEST', dir), true);
+    assert.deepEqual(answers(), [false, true, ['café']]);
+    // Forward slashes, which Windows also accepts (on Linux the same path).
+    assert.equal(checker.setDictionary('xx_TEST', dir.replaceAll('\\', '/')), true);
+    assert.deepEqual(answers(), [false, true, ['café']]);
+    process.chdir(path.dirname(dir));
+    try {
+      assert.equal(checker.setDictionary('xx_TEST', path.basename(dir)), true);
+      assert.deepEqual(answers(), [false, true, ['café']]);
+      assert.equal(checker.setDictionary('xx_TEST', path.join('.', path.basename(dir), '..', path.basename(dir))), true);
+      assert.deepEqual(answers(), [false, true, ['café']]);
+      assert.equal(checker.setDictionary('xx_NONE', path.basename(dir)), false);
+    } finally {
+      process.chdir(previous);
+    }
+  });
+
+  test('device names are never dictionaries, and reading one is never tried', (t) => {
+    // Windows maps these names to devices in any folder; a console read would wait for ever.
+    const dir = fixtureDictionary(t);
+    const checker = new Spellchecker(true);
+    for (const name of ['CON', 'NUL', 'AUX', 'COM1', 'CONIN$']) {
+      assert.equal(checker.setDictionary(name, dir), false, name);
+    }
+  });
+
+  test('a dictionary more than 260 characters deep', (t) => {
+    const dir = fixtureDictionary(t);
+    let deep = dir;
+    for (let i = 0; i < 5; i++) deep = path.join(deep, `${i}-ü-${'x'.repeat(54)}`);
+    assert.ok(deep.length > 300);
+    fs.mkdirSync(deep, { recursive: true });
+    for (const file of ['xx_TEST.aff', 'xx_TEST.dic']) fs.copyFileSync(path.join(dir, file), path.join(deep, file));
+    const checker = new Spellchecker(true);
+    assert.equal(checker.setDictionary('xx_TEST', deep), true);
+    assert.deepEqual([checker.isMisspelled('hello'), checker.isMisspelled('helo')], [false, true]);
+    assert.deepEqual(checker.getCorrectionsForMisspelling('cafe'), ['café']);
   });
 
   test('a failed setDictionary returns false and drops the dictionary', (t) => {
