@@ -1,0 +1,12 @@
+'use strict';
+// What the page may ask of the main process, and nothing more.
+const { contextBridge, ipcRenderer } = require('electron');
+
+contextBridge.exposeInMainWorld('spellshell', {
+  languages: () => ipcRenderer.invoke('spellcheck:languages'),
+  setLanguage: (language) => ipcRenderer.invoke('spellcheck:set-language', language),
+  check: (text) => ipcRenderer.invoke('spellcheck:check', text),
+  addWord: (word) => ipcRenderer.invoke('spellcheck:add-word', word),
+  openWith: (file) => ipcRenderer.invoke('file:open-with', file),
+  showProperties: (file) => ipcRenderer.invoke('file:properties', file),
+});

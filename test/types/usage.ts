@@ -1,0 +1,63 @@
+// Compiled by test/package/types.test.js with `tsc --noEmit`: each line either must compile
+// with exactly the types written here or, marked @ts-expect-error, must be refused.
+import { Spellchecker, openAs, openProperties } from 'spellshell';
+
+// Exact type equality: `any` or a wider type does not pass for the one written.
+type Equal<A, B> = (<T>() => T extends A ? 1 : 2) extends <T>() => T extends B ? 1 : 2 ? true : false;
+function expectType<T>() {
+  return <U>(value: U, ...exact: Equal<T, U> extends true ? [] : [never]): U => value;
+}
+
+const system = new Spellchecker();
+const hunspell = new Spellchecker(true);
+new Spellchecker(false, 'more', 3);
+
+expectType<boolean>()(system.isHunspell());
+expectType<boolean>()(hunspell.setDictionary('en_US'));
+expectType<boolean>()(hunspell.setDictionary('en-US', '/usr/share/hunspell'));
+expectType<boolean>()(hunspell.isMisspelled('wrod'));
+expectType<string[]>()(hunspell.getCorrectionsForMisspelling('wrod'));
+expectType<string[]>()(hunspell.getAvailableDictionaries());
+expectType<string[]>()(hunspell.getAvailableDictionaries('/usr/share/hunspell'));
+expectType<void>()(hunspell.add('spellshell'));
+expectType<void>()(hunspell.remove('spellshell'));
+expectType<void>()(openAs('/tmp/report.txt'));
+expectType<void>()(openProperties('/tmp'));
+
+// The calls that throw at run time, refused here.
+// @ts-expect-error the class cannot be called without new
+Spellchecker();
+// @ts-expect-error isHunspell has no result other than boolean
+const notString: string = system.isHunspell();
+// @ts-expect-error a word is required ("Bad argument.")
+hunspell.isMisspelled();
+// @ts-expect-error a word must be a string ("A string was expected")
+hunspell.isMisspelled(42);
+// @ts-expect-error a language is required
+hunspell.setDictionary();
+// @ts-expect-error an explicit undefined directory is not a string
+hunspell.setDictionary('en_US', undefined);
+// @ts-expect-error the directory must be a string
+hunspell.setDictionary('en_US', 1);
+// @ts-expect-error a word is required
+hunspell.add();
+// @ts-expect-error a word must be a string
+hunspell.remove(null);
+// @ts-expect-error an explicit undefined directory is not a string
+hunspell.getAvailableDictionaries(undefined);
+// @ts-expect-error a word is required
+hunspell.getCorrectionsForMisspelling();
+// @ts-expect-error the corrections are strings
+const corrections: number[] = hunspell.getCorrectionsForMisspelling('wrod');
+// @ts-expect-error openAs needs a path
+openAs();
+// @ts-expect-error openAs takes a string path only
+openAs(42);
+// @ts-expect-error openProperties needs a path
+openProperties();
+// @ts-expect-error openProperties takes a string path only
+openProperties(42);
+// @ts-expect-error the module has no other members
+import { FindMisspellings } from 'spellshell';
+
+export { notString, corrections, FindMisspellings };
