@@ -45,18 +45,39 @@ std::string_view Field(std::string_view line, int n) {
   }
 }
 
-// The count the way atoi reads it (white space first, then an optional sign and digits);
-// saturated rather than wrapped, since any count beyond the file's length is refused anyway.
-// Zero for a count Hunspell rejects (no digits, negative).
-std::uint64_t Count(std::string_view field) {
+// What atoi makes of a field: white space first, then an optional sign and digits, through
+// strtol cast to int. Where long has 64 bits (Linux) the cast keeps the low 32 bits, so
+// "-33166666666" reads as 1193071702; where it has 32 (Windows) strtol saturates. Both
+// readings are kept, and a field must be harmless under each.
+struct AtoiReadings {
+  std::int64_t wrapped;    // 64-bit long, low 32 bits
+  std::int64_t saturated;  // 32-bit long
+};
+
+AtoiReadings Atoi(std::string_view field) {
   std::size_t i = field.find_first_not_of(" \t\n\v\f\r");
-  if (i == std::string_view::npos || field[i] == '-') return 0;
-  if (field[i] == '+') ++i;
-  std::uint64_t value = 0;
+  if (i == std::string_view::npos) return {0, 0};
+  const bool negative = field[i] == '-';
+  if (field[i] == '-' || field[i] == '+') ++i;
+  constexpr std::uint64_t kBeyondLong = std::uint64_t{1} << 63;  // where strtol saturates
+  std::uint64_t magnitude = 0;
   for (; i < field.size() && field[i] >= '0' && field[i] <= '9'; ++i) {
-    value = value > UINT32_MAX ? value : value * 10 + static_cast<unsigned>(field[i] - '0');
+    const unsigned digit = static_cast<unsigned>(field[i] - '0');
+    magnitude = magnitude > (kBeyondLong - digit) / 10 ? kBeyondLong : magnitude * 10 + digit;
   }
-  return value;
+  const std::int64_t as_long =
+      negative ? (magnitude >= kBeyondLong ? INT64_MIN : -static_cast<std::int64_t>(magnitude))
+               : static_cast<std::int64_t>(std::min<std::uint64_t>(magnitude, INT64_MAX));
+  const auto wrapped = static_cast<std::int32_t>(static_cast<std::uint32_t>(as_long));
+  return {wrapped, std::clamp<std::int64_t>(as_long, INT32_MIN, INT32_MAX)};
+}
+
+// A table's count as Hunspell may read it: the larger reading; 0 when both are rejected
+// counts (no digits, zero, negative).
+std::uint64_t Count(std::string_view field) {
+  const AtoiReadings readings = Atoi(field);
+  return static_cast<std::uint64_t>(
+      std::max<std::int64_t>({0, readings.wrapped, readings.saturated}));
 }
 
 bool MainPassHeader(std::string_view line, std::uint64_t& count) {
@@ -99,11 +120,13 @@ std::string_view MorphologicalField(std::string_view line) {
   return start == std::string_view::npos ? std::string_view() : line.substr(start);
 }
 
-// The alias number the way atoi reads it; overflowing numbers come out as 0, which no alias
-// has.
-std::uint64_t AliasNumber(std::string_view field) {
-  const std::uint64_t value = Count(field);
-  return value > INT32_MAX ? 0 : value;
+// Whether a morphological field names an alias from 1 to n under both readings of atoi.
+bool IsAliasNumber(std::string_view field, std::uint64_t n) {
+  const AtoiReadings readings = Atoi(field);
+  const auto valid = [n](std::int64_t alias) {
+    return alias >= 1 && static_cast<std::uint64_t>(alias) <= n;
+  };
+  return valid(readings.wrapped) && valid(readings.saturated);
 }
 
 struct FileCloser {
@@ -170,8 +193,7 @@ bool WordListUsesOnlyAliases(const std::string& word_list_path, std::uint64_t al
     }
     const std::string_view field = MorphologicalField(line);
     if (field.empty()) return;
-    const std::uint64_t alias = AliasNumber(field);
-    if (alias < 1 || alias > aliases) matches = false;
+    if (!IsAliasNumber(field, aliases)) matches = false;
   });
   return read && matches;
 }

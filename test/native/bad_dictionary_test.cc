@@ -202,7 +202,7 @@ TEST_F(BadAffixFile, ATableCutShortIsLeftOutInsteadOfCrashingSuggestions) {
         "REP 3\nREP a b\n", "MAP 2\nMAP ab\n", "ICONV 1", "OCONV 2\nOCONV a b\n",
         "BREAK 2\nBREAK -\n", "COMPOUNDRULE 2\nCOMPOUNDRULE ab\n", "CHECKCOMPOUNDPATTERN 1\n",
         "SFX S Y 2\nSFX S 0 s .\n", "PFX U Y 1", "FLAG long\nAF 2\nAF Ss\n", "AM 1\n",
-        "AM \v2147483647\n"}) {
+        "AM \v2147483647\n", "AM -33166666666\n", "REP 99999999999999999999999\n"}) {
     SCOPED_TRACE(affix);
     dir_.Write("xx.aff", affix);
     EXPECT_FALSE(Loadable());
@@ -301,7 +301,10 @@ TEST_F(GoodAffixFile, EntriesThatLookLikeHeadersBelongToTheirTable) {
   EXPECT_TRUE(Loadable("REP 2\nREP 1 one\nREP 12 twelve\n"));
   EXPECT_TRUE(Loadable("FLAG num\nAF 2\nAF 5\nAF 7\nSFX 5 Y 1\nSFX 5 0 9 .\n"));
   EXPECT_TRUE(Loadable("PHONE 1\nPHONE 3 three\n"));
-  EXPECT_TRUE(Loadable("SFX A Y 0\nREP 0\n"));  // counts Hunspell rejects take no lines
+  // Counts Hunspell rejects take no lines (atoi("4294967296") is 0 with a 64-bit long, but
+  // INT_MAX with a 32-bit one, so that one is refused).
+  EXPECT_TRUE(Loadable("SFX A Y 0\nREP 0\nMAP -1\nBREAK x\n"));
+  EXPECT_FALSE(Loadable("REP 4294967296\n"));
   EXPECT_TRUE(Loadable(std::string(100000, 'x') + "\nREP 1\nREP a b"));
   EXPECT_FALSE(Loadable("REP 2\nREP 1 one\nREP 12 twelve\nPHONE 1\n"));
 }
