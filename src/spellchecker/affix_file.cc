@@ -134,19 +134,24 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
-// Calls on_line(line, high_byte) for every line of the file as std::getline splits them, a
-// last line without a newline included; `high_byte` tells whether the whole line holds a byte
-// from 0xF0 up. Lines are kept up to `kept` bytes. False on a read error.
+// What a whole line holds, however much of it is kept.
+struct LineBytes {
+  bool high = false;  // a byte from 0xF0 up
+  bool nul = false;   // a NUL byte
+};
+
+// Calls on_line(line, bytes) for every line of the file as std::getline splits them, a last
+// line without a newline included. Lines are kept up to `kept` bytes. False on a read error.
 template <typename OnLine>
 bool ForEachLine(std::FILE* file, std::size_t kept, OnLine on_line) {
   std::string line;
   bool line_open = false;  // bytes read since the last newline
-  bool high_byte = false;  // in the line so far
+  LineBytes bytes;         // of the line so far
   auto end_line = [&] {
-    on_line(std::string_view(line), high_byte);
+    on_line(std::string_view(line), bytes);
     line.clear();
     line_open = false;
-    high_byte = false;
+    bytes = {};
   };
   char chunk[1 << 16];
   std::size_t got = 0;
@@ -156,9 +161,10 @@ bool ForEachLine(std::FILE* file, std::size_t kept, OnLine on_line) {
       const std::size_t newline = rest.find('\n');
       const std::string_view piece = rest.substr(0, newline);
       if (line.size() < kept) line.append(piece.substr(0, kept - line.size()));
-      high_byte = high_byte || std::any_of(piece.begin(), piece.end(), [](char c) {
-                    return static_cast<unsigned char>(c) >= 0xF0;
-                  });
+      for (const char c : piece) {
+        bytes.high = bytes.high || static_cast<unsigned char>(c) >= 0xF0;
+        bytes.nul = bytes.nul || c == '\0';
+      }
       line_open = true;
       if (newline == std::string_view::npos) break;
       end_line();
@@ -185,7 +191,7 @@ bool WordListUsesOnlyAliases(const std::string& word_list_path, std::uint64_t al
   if (!file) return false;
   bool first = true;  // the count line
   bool matches = true;
-  const bool read = ForEachLine(file.get(), SIZE_MAX, [&](std::string_view line, bool) {
+  const bool read = ForEachLine(file.get(), SIZE_MAX, [&](std::string_view line, LineBytes) {
     line = Chomp(line, first);
     if (first) {
       first = false;
@@ -222,7 +228,8 @@ bool IsLoadableAffixFile(const std::string& affix_path, const std::string& word_
   std::uint64_t lines = 0;
   bool first = true;
   // Only a line's start matters here (its keyword and count), so 128 bytes of it are kept.
-  const bool read = ForEachLine(file.get(), 128, [&](std::string_view line, bool high_byte) {
+  bool nul_byte = false;
+  const bool read = ForEachLine(file.get(), 128, [&](std::string_view line, LineBytes bytes) {
     line = Chomp(line, first);
     first = false;
     std::uint64_t count = 0;
@@ -239,11 +246,12 @@ bool IsLoadableAffixFile(const std::string& affix_path, const std::string& word_
     main_pass.Feed(line, MainPassHeader);
     alias_pass.Feed(line, AliasPassHeader);
     if (StartsWith(line, "SET") && Field(line, 1) == "UTF-8") declares_utf8 = true;
-    if (high_byte && (StartsWith(line, "TRY") || StartsWith(line, "KEY"))) {
+    nul_byte = nul_byte || bytes.nul;
+    if (bytes.high && (StartsWith(line, "TRY") || StartsWith(line, "KEY"))) {
       suggestion_line_beyond_bmp = true;
     }
   });
-  if (!read || main_pass.lines_owed > 0 || alias_pass.lines_owed > 0) return false;
+  if (!read || nul_byte || main_pass.lines_owed > 0 || alias_pass.lines_owed > 0) return false;
   for (const HugeCount& huge : huge_counts) {
     if (huge.count > lines - huge.line - 1) return false;
   }

@@ -8,7 +8,9 @@
 //     character outside the Basic Multilingual Plane, or of no character at all): Hunspell's
 //     UTF-16 conversion gives up on it, and the first suggestion reads far out of bounds;
 //   - morphological aliases (an AM table) with a word list whose morphological fields are not
-//     all alias numbers: Hunspell dereferences the missing alias while loading.
+//     all alias numbers: Hunspell dereferences the missing alias while loading;
+//   - a NUL byte, which no affix file holds: a REP pattern that starts with one is empty to
+//     Hunspell, and suggestions then read before their buffer.
 #pragma once
 
 #include <string>

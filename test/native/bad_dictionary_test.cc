@@ -266,9 +266,24 @@ TEST_F(BadAffixFile, AHugeCountThatMayNotBeAHeaderIsStillLeftOut) {
   ExpectLoadedWithoutAffixRules();
 }
 
+// Found by the dictionary fuzzer: a REP pattern that is a NUL byte (stack-buffer-underflow in
+// Hunspell::suggest).
+TEST_F(BadAffixFile, ANulByteIsLeftOutInsteadOfUnderflowingSuggestions) {
+  static constexpr char kAffix[] = "REP 1\nREP \0 <\n";
+  dir_.Write("xx.aff", std::string(kAffix, sizeof kAffix - 1));
+  EXPECT_FALSE(Loadable());
+  ExpectLoadedWithoutAffixRules();
+}
+
 TEST_F(BadAffixFile, GarbageBytesLoadAndAnswer) {
   for (std::uint32_t seed : {1u, 2u, 3u}) {
-    dir_.Write("xx.aff", Garbage(20000, seed));
+    std::string garbage = Garbage(20000, seed);
+    dir_.Write("xx.aff", garbage);
+    ASSERT_TRUE(backend_.SetDictionary("xx", dir_.str()));
+    UseEverything(backend_);
+    // Without NUL bytes, so that Hunspell itself reads the garbage.
+    std::replace(garbage.begin(), garbage.end(), '\0', ' ');
+    dir_.Write("xx.aff", garbage);
     ASSERT_TRUE(backend_.SetDictionary("xx", dir_.str()));
     UseEverything(backend_);
   }
