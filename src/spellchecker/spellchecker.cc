@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cassert>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -13,7 +14,8 @@
 namespace spellshell {
 namespace {
 
-// Writable and configurable, not enumerable: like methods of a script class.
+constexpr auto kCacheBytes = static_cast<int64_t>(WordVerdictCache::kBytes);
+
 constexpr auto kMethodAttributes =
     static_cast<napi_property_attributes>(napi_writable | napi_configurable);
 
@@ -52,7 +54,16 @@ Napi::Array ToArray(Napi::Env env, const std::vector<std::string>& list) {
 
 }  // namespace
 
-Spellchecker::Spellchecker(const Napi::CallbackInfo& info) : Napi::ObjectWrap<Spellchecker>(info) {
+// Per environment: the class's constructor, kept for the environment's lifetime, and the memo
+// of the last receiver, whose address every method's callback carries as its data.
+struct SpellcheckerClass {
+  Napi::FunctionReference constructor;
+  std::shared_ptr<Spellchecker::ReceiverMemo> memo = std::make_shared<Spellchecker::ReceiverMemo>();
+};
+
+Spellchecker::Spellchecker(const Napi::CallbackInfo& info)
+    : Napi::ObjectWrap<Spellchecker>(info),
+      memo_(info.Env().GetInstanceData<SpellcheckerClass>()->memo) {
   RunGuarded(info.Env(), [&] {
     // Write and read under one lock: constructions on worker threads must neither corrupt
     // the C runtime's environment nor see each other's value.
@@ -63,49 +74,84 @@ Spellchecker::Spellchecker(const Napi::CallbackInfo& info) : Napi::ObjectWrap<Sp
       RemoveProcessEnvironmentVariable(kPreferHunspellVariable);
     }
     backend_ = CreateSpellBackend();
-    cache_answers_ = backend_->IsHunspell();
   });
 }
 
 Spellchecker::~Spellchecker() {
   assert(OnOwnerThread());
+  if (memo_->last == this) memo_->last = nullptr;
+  int64_t ignored = 0;  // a destructor must not throw; the host only fails on bad arguments
+  if (cache_reported_) napi_adjust_external_memory(Env(), -kCacheBytes, &ignored);
   backend_.reset();
 }
 
+template <Spellchecker::Method method>
+napi_value Spellchecker::Dispatch(napi_env env, napi_callback_info raw) noexcept {
+  return GuardCallback(env, [&]() -> napi_value {
+    const Napi::CallbackInfo info(env, raw);
+    Spellchecker* self = FindReceiver(info);
+    assert(self->OnOwnerThread());
+    return (self->*method)(info);
+  });
+}
+
+Spellchecker* Spellchecker::FindReceiver(const Napi::CallbackInfo& info) {
+  auto* memo = static_cast<ReceiverMemo*>(info.Data());
+  const napi_env env = info.Env();
+  const napi_value receiver = info.This();
+  if (Spellchecker* last = memo->last) {
+    // The wrap's own weak reference: it gives the object while it is alive, and the memo
+    // forgets an object before its native side is destroyed.
+    const Napi::Object last_object = last->Value();
+    bool same = false;
+    if (!last_object.IsEmpty() &&
+        napi_strict_equals(env, last_object, receiver, &same) == napi_ok && same) {
+      return last;
+    }
+  }
+  // The host's signature check has already refused receivers not made by this class, so a
+  // failure here (an object whose construction failed) throws the host's own error.
+  Spellchecker* found = Unwrap(info.This().As<Napi::Object>());
+  memo->last = found;
+  return found;
+}
+
 Napi::Value Spellchecker::IsHunspell(const Napi::CallbackInfo& info) {
-  assert(OnOwnerThread());
-  return RunGuarded(info.Env(),
-                    [&] { return Napi::Boolean::New(info.Env(), backend_->IsHunspell()); });
+  return Napi::Boolean::New(info.Env(), backend_->IsHunspell());
 }
 
 Napi::Value Spellchecker::IsMisspelled(const Napi::CallbackInfo& info) {
-  assert(OnOwnerThread());
-  return RunGuarded(info.Env(), [&] {
-    RequireArgument(info);
-    std::array<char, 256> stack;  // no need to clear: only the bytes read are used
-    const std::string_view word = ReadWord(info[0], stack, word_);
-    if (cache_answers_) {
-      const auto verdict = cache_.Find(word);
-      if (verdict != WordVerdictCache::Verdict::kUnknown) {
-        return Napi::Boolean::New(info.Env(), verdict == WordVerdictCache::Verdict::kMisspelled);
-      }
+  RequireArgument(info);
+  std::array<char, 256> stack;  // no need to clear: only the bytes read are used
+  const std::string_view word = ReadWord(info[0], stack, word_);
+  using Verdict = WordVerdictCache::Verdict;
+  Verdict* cached = nullptr;
+  if (cache_answers_) {
+    const Verdict verdict = cache_.Lookup(WordVerdictCache::KeyOf(word), cached);
+    if (verdict != Verdict::kUnknown) {
+      return Napi::Boolean::New(info.Env(), verdict == Verdict::kMisspelled);
     }
-    if (word.data() != word_.data()) word_.assign(word);
-    const bool misspelled = backend_->IsMisspelled(word_);
-    if (cache_answers_) cache_.Store(word_, misspelled);
-    return Napi::Boolean::New(info.Env(), misspelled);
-  });
+  }
+  if (word.data() != word_.data()) word_.assign(word);
+  const bool misspelled = backend_->IsMisspelled(word_);
+  if (cached != nullptr) *cached = misspelled ? Verdict::kMisspelled : Verdict::kCorrect;
+  return Napi::Boolean::New(info.Env(), misspelled);
 }
 
 Napi::Value Spellchecker::SetDictionary(const Napi::CallbackInfo& info) {
-  assert(OnOwnerThread());
-  return RunGuarded(info.Env(), [&] {
-    RequireArgument(info);
-    const std::string language = ReadString(info[0]);
-    const std::string directory = info.Length() >= 2 ? ReadString(info[1]) : std::string(".");
-    cache_.Clear();  // a new dictionary, or none: every cached answer may be wrong now
-    return Napi::Boolean::New(info.Env(), backend_->SetDictionary(language, directory));
-  });
+  RequireArgument(info);
+  const std::string language = ReadString(info[0]);
+  const std::string directory = info.Length() >= 2 ? ReadString(info[1]) : std::string(".");
+  cache_.Clear();  // a new dictionary, or none: every cached answer may be wrong now
+  const bool loaded = backend_->SetDictionary(language, directory);
+  // Without a dictionary every answer is "correct" at no cost: nothing worth caching.
+  cache_answers_ = loaded && backend_->IsHunspell();
+  if (cache_answers_ && cache_.Allocate()) {
+    // Let the collector weigh what an unreachable checker holds.
+    int64_t total = 0;
+    cache_reported_ = napi_adjust_external_memory(info.Env(), kCacheBytes, &total) == napi_ok;
+  }
+  return Napi::Boolean::New(info.Env(), loaded);
 }
 
 Napi::Value Spellchecker::Add(const Napi::CallbackInfo& info) {
@@ -118,51 +164,51 @@ Napi::Value Spellchecker::Remove(const Napi::CallbackInfo& info) {
 
 Napi::Value Spellchecker::ChangeWordList(const Napi::CallbackInfo& info,
                                          void (SpellBackend::*change)(const std::string&)) {
-  assert(OnOwnerThread());
-  return RunGuarded(info.Env(), [&] {
-    RequireArgument(info);
-    (backend_.get()->*change)(ReadString(info[0]));
-    cache_.Clear();  // the word's answer, and those of its derived forms, may have changed
-    return info.Env().Undefined();
-  });
+  RequireArgument(info);
+  (backend_.get()->*change)(ReadString(info[0]));
+  cache_.Clear();  // the word's answer, and those of its derived forms, may have changed
+  return info.Env().Undefined();
 }
 
 Napi::Value Spellchecker::GetAvailableDictionaries(const Napi::CallbackInfo& info) {
-  assert(OnOwnerThread());
-  return RunGuarded(info.Env(), [&]() -> Napi::Value {
-    const std::string directory = info.Length() >= 1 ? ReadString(info[0]) : std::string(".");
-    return ToArray(info.Env(), backend_->GetAvailableDictionaries(directory));
-  });
+  const std::string directory = info.Length() >= 1 ? ReadString(info[0]) : std::string(".");
+  return ToArray(info.Env(), backend_->GetAvailableDictionaries(directory));
 }
 
 Napi::Value Spellchecker::GetCorrectionsForMisspelling(const Napi::CallbackInfo& info) {
-  assert(OnOwnerThread());
-  return RunGuarded(info.Env(), [&]() -> Napi::Value {
-    RequireArgument(info);
-    const std::string word = ReadString(info[0]);
-    return ToArray(info.Env(), backend_->GetCorrectionsForMisspelling(word));
-  });
+  RequireArgument(info);
+  const std::string word = ReadString(info[0]);
+  return ToArray(info.Env(), backend_->GetCorrectionsForMisspelling(word));
 }
 
 Napi::Object RegisterSpellchecker(Napi::Env env, Napi::Object exports) {
   using S = Spellchecker;
-  Napi::Function constructor =
-      S::DefineClass(env, "Spellchecker",
-                     {
-                         S::InstanceMethod<&S::IsHunspell>("isHunspell", kMethodAttributes),
-                         S::InstanceMethod<&S::IsMisspelled>("isMisspelled", kMethodAttributes),
-                         S::InstanceMethod<&S::SetDictionary>("setDictionary", kMethodAttributes),
-                         S::InstanceMethod<&S::Add>("add", kMethodAttributes),
-                         S::InstanceMethod<&S::Remove>("remove", kMethodAttributes),
-                         S::InstanceMethod<&S::GetAvailableDictionaries>("getAvailableDictionaries",
-                                                                         kMethodAttributes),
-                         S::InstanceMethod<&S::GetCorrectionsForMisspelling>(
-                             "getCorrectionsForMisspelling", kMethodAttributes),
-                     });
-  auto reference = std::make_unique<Napi::FunctionReference>(Napi::Persistent(constructor));
+  auto state = std::make_unique<SpellcheckerClass>();
+  // Writable and configurable, not enumerable: like methods of a script class. Declared as
+  // plain descriptors so that the host still checks the receiver's class before the call.
+  const auto method = [memo = state->memo.get()](const char* name, napi_callback callback) {
+    napi_property_descriptor descriptor{};
+    descriptor.utf8name = name;
+    descriptor.method = callback;
+    descriptor.attributes = kMethodAttributes;
+    descriptor.data = memo;
+    return Napi::ClassPropertyDescriptor<S>(descriptor);
+  };
+  Napi::Function constructor = S::DefineClass(
+      env, "Spellchecker",
+      {
+          method("isHunspell", &S::Dispatch<&S::IsHunspell>),
+          method("isMisspelled", &S::Dispatch<&S::IsMisspelled>),
+          method("setDictionary", &S::Dispatch<&S::SetDictionary>),
+          method("add", &S::Dispatch<&S::Add>),
+          method("remove", &S::Dispatch<&S::Remove>),
+          method("getAvailableDictionaries", &S::Dispatch<&S::GetAvailableDictionaries>),
+          method("getCorrectionsForMisspelling", &S::Dispatch<&S::GetCorrectionsForMisspelling>),
+      });
+  state->constructor = Napi::Persistent(constructor);
   exports.Set("Spellchecker", constructor);
-  // The default finaliser deletes the reference when the environment is torn down.
-  env.SetInstanceData<Napi::FunctionReference>(reference.release());
+  // The default finaliser deletes the state when the environment is torn down.
+  env.SetInstanceData<SpellcheckerClass>(state.release());
   return exports;
 }
 

@@ -3,7 +3,8 @@
 //
 // Threads: every call, the constructor and the destructor run on the script thread of the
 // environment that made the object; nothing here is shared between environments. Each
-// environment has its own class and keeps its constructor reference in instance data.
+// environment has its own class and keeps its constructor reference, and the receiver of its
+// most recent call, in instance data.
 #pragma once
 
 #include <memory>
@@ -18,11 +19,27 @@ namespace spellshell {
 
 class Spellchecker final : public Napi::ObjectWrap<Spellchecker> {
  public:
+  // The native object behind the receiver of the environment's most recent call. Finding it
+  // through napi_unwrap is a private-symbol property lookup that costs about as much as the
+  // rest of an isMisspelled call on top of Hunspell; editors call one checker over and over,
+  // so every call first compares its receiver with the last one. Shared by the environment's
+  // class and each of its objects, so that an object destroyed in any order (collection or
+  // environment teardown) can make the memo forget it.
+  struct ReceiverMemo {
+    Spellchecker* last = nullptr;
+  };
+
   explicit Spellchecker(const Napi::CallbackInfo& info);
   ~Spellchecker() override;
 
  private:
+  using Method = Napi::Value (Spellchecker::*)(const Napi::CallbackInfo&);
   friend Napi::Object RegisterSpellchecker(Napi::Env env, Napi::Object exports);
+
+  // The plain Node-API callback of every method: finds the receiver, then guards the call.
+  template <Method method>
+  static napi_value Dispatch(napi_env env, napi_callback_info raw) noexcept;
+  static Spellchecker* FindReceiver(const Napi::CallbackInfo& info);
 
   Napi::Value IsHunspell(const Napi::CallbackInfo& info);
   Napi::Value IsMisspelled(const Napi::CallbackInfo& info);
@@ -37,10 +54,13 @@ class Spellchecker final : public Napi::ObjectWrap<Spellchecker> {
 
   bool OnOwnerThread() const { return std::this_thread::get_id() == owner_; }
 
+  std::shared_ptr<ReceiverMemo> memo_;
   std::unique_ptr<SpellBackend> backend_;
-  // Hunspell's answers change only through this object's own calls, so they can be cached;
-  // the system service's can change behind our back (its user dictionary is shared).
+  // Hunspell's answers change only through this object's own calls, so they can be cached once
+  // a dictionary is loaded; the system service's can change behind our back (its user
+  // dictionary is shared).
   bool cache_answers_ = false;
+  bool cache_reported_ = false;  // the cache's memory is counted as the object's external memory
   WordVerdictCache cache_;
   std::string word_;  // reused for every word, so a long word costs one allocation per object
   std::thread::id owner_ = std::this_thread::get_id();

@@ -4,7 +4,8 @@
 
 namespace spellshell {
 
-std::size_t WordVerdictCache::SetOf(std::string_view word) {
+WordVerdictCache::Key WordVerdictCache::KeyOf(std::string_view word) {
+  if (word.size() > kMaxWordBytes) return {word, 0};  // never cached: no need to hash
   // A short multiply-xor hash over 8-byte chunks: words are short, and this runs on every call.
   std::uint64_t h = word.size() * 0x9E3779B97F4A7C15ull;
   std::size_t i = 0;
@@ -20,12 +21,13 @@ std::size_t WordVerdictCache::SetOf(std::string_view word) {
     h = (h ^ chunk) * 0xC4CEB9FE1A85EC53ull;
   }
   h ^= h >> 29;
-  return static_cast<std::size_t>(h) & (kSets - 1);
+  return {word, static_cast<std::size_t>(h) & (kSets - 1)};
 }
 
-WordVerdictCache::Verdict WordVerdictCache::Find(std::string_view word) const {
+WordVerdictCache::Verdict WordVerdictCache::Find(const Key& key) const {
+  const std::string_view word = key.word;
   if (!slots_ || word.empty() || word.size() > kMaxWordBytes) return Verdict::kUnknown;
-  const Slot* set = &slots_[SetOf(word) * kWays];
+  const Slot* set = &slots_[key.set * kWays];
   for (std::size_t way = 0; way < kWays; ++way) {
     const Slot& slot = set[way];
     if (slot.length == word.size() && std::memcmp(slot.bytes, word.data(), word.size()) == 0) {
@@ -35,19 +37,42 @@ WordVerdictCache::Verdict WordVerdictCache::Find(std::string_view word) const {
   return Verdict::kUnknown;
 }
 
-void WordVerdictCache::Store(std::string_view word, bool misspelled) {
-  if (word.empty() || word.size() > kMaxWordBytes) return;
-  if (!slots_) slots_ = std::make_unique<Slot[]>(kSets * kWays);
-  Slot* set = &slots_[SetOf(word) * kWays];
+WordVerdictCache::Verdict WordVerdictCache::Lookup(const Key& key, Verdict*& slot) {
+  slot = nullptr;
+  const std::string_view word = key.word;
+  if (word.empty() || word.size() > kMaxWordBytes) return Verdict::kUnknown;
+  Allocate();
+  Slot* set = &slots_[key.set * kWays];
+  for (std::size_t way = 0; way < kWays; ++way) {
+    Slot& found = set[way];
+    if (found.length == word.size() && std::memcmp(found.bytes, word.data(), word.size()) == 0) {
+      slot = &found.verdict;
+      return found.verdict;
+    }
+  }
   // The older entry of the set makes room; the newest goes first.
   set[1] = set[0];
   set[0].length = static_cast<std::uint8_t>(word.size());
-  set[0].verdict = misspelled ? Verdict::kMisspelled : Verdict::kCorrect;
+  set[0].verdict = Verdict::kUnknown;
   std::memcpy(set[0].bytes, word.data(), word.size());
+  slot = &set[0].verdict;
+  return Verdict::kUnknown;
+}
+
+void WordVerdictCache::Store(const Key& key, bool misspelled) {
+  Verdict* slot = nullptr;
+  Lookup(key, slot);
+  if (slot != nullptr) *slot = misspelled ? Verdict::kMisspelled : Verdict::kCorrect;
+}
+
+bool WordVerdictCache::Allocate() {
+  if (slots_) return false;
+  slots_ = std::make_unique<Slot[]>(kSets * kWays);
+  return true;
 }
 
 void WordVerdictCache::Clear() {
-  if (slots_) std::memset(static_cast<void*>(slots_.get()), 0, kSets * kWays * sizeof(Slot));
+  if (slots_) std::memset(static_cast<void*>(slots_.get()), 0, kBytes);
 }
 
 }  // namespace spellshell

@@ -3,8 +3,8 @@
 // ever returns what Hunspell answered for the same bytes with the same dictionary state: the
 // owner clears it whenever an answer can change (SetDictionary, Add, Remove).
 //
-// 8192 sets of 2 slots of 32 bytes: 512 KiB, allocated on first use, small next to a loaded
-// dictionary (en_US takes about 8 MiB). Words longer than 30 bytes are not cached.
+// 8192 sets of 2 slots of 32 bytes: 512 KiB, allocated on first use (or by Allocate), small next
+// to a loaded dictionary (en_US takes about 8 MiB). Words longer than 30 bytes are not cached.
 // Threads: used only on its owner's thread.
 #pragma once
 
@@ -18,10 +18,30 @@ class WordVerdictCache {
  public:
   enum class Verdict : std::uint8_t { kUnknown, kCorrect, kMisspelled };
 
+  // A word and the set it maps to, hashed once per call for both Find and a Store after a miss.
+  // Holds a view: the word's bytes must outlive the key.
+  struct Key {
+    std::string_view word;
+    std::size_t set;
+  };
+  static Key KeyOf(std::string_view word);
+
+  // The word's verdict, and in `slot` where its verdict lives: the word's existing slot, or one
+  // made for it now, whose verdict stays unknown until the caller writes it (a slot never
+  // written reads as unknown). Making the slot before the answer is known touches the set
+  // while it is still in the processor's cache from the lookup; after a long Hunspell call,
+  // only a one-byte store remains. `slot` is null for words that are never cached, and valid
+  // until the next call on this cache.
+  Verdict Lookup(const Key& key, Verdict*& slot);
+
   // No allocation, and no copy of the word.
-  Verdict Find(std::string_view word) const;
-  void Store(std::string_view word, bool misspelled);
+  Verdict Find(const Key& key) const;
+  void Store(const Key& key, bool misspelled);
+  Verdict Find(std::string_view word) const { return Find(KeyOf(word)); }
+  void Store(std::string_view word, bool misspelled) { Store(KeyOf(word), misspelled); }
   void Clear();
+  // Allocates the slots now; true if this call allocated them (kBytes).
+  bool Allocate();
 
   static constexpr std::size_t kMaxWordBytes = 30;
 
@@ -35,8 +55,10 @@ class WordVerdictCache {
   static constexpr std::size_t kSets = 8192;
   static constexpr std::size_t kWays = 2;
 
-  static std::size_t SetOf(std::string_view word);
+ public:
+  static constexpr std::size_t kBytes = kSets * kWays * sizeof(Slot);
 
+ private:
   std::unique_ptr<Slot[]> slots_;  // kSets * kWays; the most recently stored first in a set
 };
 

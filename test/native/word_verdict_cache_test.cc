@@ -46,6 +46,36 @@ TEST(WordVerdictCache, ClearForgetsEverything) {
   EXPECT_EQ(cache.Find("word"), Verdict::kUnknown);
 }
 
+TEST(WordVerdictCache, ALookedUpSlotReadsUnknownUntilItsVerdictIsWritten) {
+  WordVerdictCache cache;
+  Verdict* slot = nullptr;
+  EXPECT_EQ(cache.Lookup(WordVerdictCache::KeyOf("wrod"), slot), Verdict::kUnknown);
+  ASSERT_NE(slot, nullptr);
+  // An answer that never came (the backend threw) leaves the word unknown, never a verdict.
+  EXPECT_EQ(cache.Find("wrod"), Verdict::kUnknown);
+  Verdict* again = nullptr;
+  EXPECT_EQ(cache.Lookup(WordVerdictCache::KeyOf("wrod"), again), Verdict::kUnknown);
+  EXPECT_EQ(again, slot);  // the same word does not take a second slot
+  *slot = Verdict::kMisspelled;
+  EXPECT_EQ(cache.Find("wrod"), Verdict::kMisspelled);
+  EXPECT_EQ(cache.Lookup(WordVerdictCache::KeyOf("wrod"), again), Verdict::kMisspelled);
+  EXPECT_EQ(again, slot);
+
+  Verdict* none = slot;
+  EXPECT_EQ(cache.Lookup(WordVerdictCache::KeyOf(std::string(31, 'x')), none), Verdict::kUnknown);
+  EXPECT_EQ(none, nullptr);  // never cached
+  EXPECT_EQ(cache.Lookup(WordVerdictCache::KeyOf(""), none), Verdict::kUnknown);
+  EXPECT_EQ(none, nullptr);
+}
+
+TEST(WordVerdictCache, AllocatesOnceAndReportsIt) {
+  WordVerdictCache cache;
+  EXPECT_TRUE(cache.Allocate());
+  cache.Store("word", false);
+  EXPECT_FALSE(cache.Allocate());  // already there: nothing lost
+  EXPECT_EQ(cache.Find("word"), Verdict::kCorrect);
+}
+
 // Far more words than slots: whatever is evicted, a hit is always the stored verdict.
 TEST(WordVerdictCache, SeededRandomWordsNeverGetAWrongVerdict) {
   std::mt19937 random(7);
@@ -58,12 +88,24 @@ TEST(WordVerdictCache, SeededRandomWordsNeverGetAWrongVerdict) {
     std::string word(static_cast<std::size_t>(length(random)), 'a');
     for (char& c : word) c = static_cast<char>(letter(random));
     const auto known = truth.try_emplace(word, random() % 2 == 0).first;
-    const Verdict verdict = cache.Find(word);
-    if (verdict != Verdict::kUnknown) {
-      ++hits;
-      ASSERT_EQ(verdict == Verdict::kMisspelled, known->second) << word;
+    // Both ways in: the plain pair, and the lookup that makes the slot before the answer.
+    if (i % 2 == 0) {
+      const Verdict verdict = cache.Find(word);
+      if (verdict != Verdict::kUnknown) {
+        ++hits;
+        ASSERT_EQ(verdict == Verdict::kMisspelled, known->second) << word;
+      } else {
+        cache.Store(word, known->second);
+      }
     } else {
-      cache.Store(word, known->second);
+      Verdict* slot = nullptr;
+      const Verdict verdict = cache.Lookup(WordVerdictCache::KeyOf(word), slot);
+      if (verdict != Verdict::kUnknown) {
+        ++hits;
+        ASSERT_EQ(verdict == Verdict::kMisspelled, known->second) << word;
+      } else if (slot != nullptr && random() % 8 != 0) {  // now and then an answer never comes
+        *slot = known->second ? Verdict::kMisspelled : Verdict::kCorrect;
+      }
     }
   }
   EXPECT_GT(hits, 0u);
