@@ -24,7 +24,7 @@ const inclusive = (pattern) => {
   const line = annotated.split('\n').find((l) => pattern.test(l));
   return line ? Number(line.trim().split(/\s+/)[0].replace(/,/g, '')) : 0;
 };
-const callback = inclusive(/TemplatedInstanceCallback<spellshell::Spellchecker, &spellshell::Spellchecker::IsMisspelled>/) / calls;
+const callback = inclusive(/Dispatch<&spellshell::Spellchecker::IsMisspelled>/) / calls;
 const spell = inclusive(/Hunspell::spell\(/) / calls;
 const unwrap = inclusive(/:napi_unwrap /) / calls;
 console.log(`calls: ${calls}`);

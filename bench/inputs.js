@@ -1,16 +1,47 @@
 'use strict';
 // Makes the benchmark's inputs, deterministically, from real English text found on every Debian
-// machine (the licence texts and the packages' copyright files), into bench/data/:
-//   running.txt     the first 100,000 words of the text, in order, with their repetition
-//   correct.txt     distinct words that Hunspell accepts (at most 100,000)
-//   misspelled.txt  2,000 distinct seeded misspellings that Hunspell rejects
+// machine, into bench/data/:
+//   running.txt     the first 100,000 words of the licence texts and the packages' copyright
+//                   files, in order, with their repetition
+//   text.txt        about 1 MB of that text, for FindMisspellings
+//   correct.txt     distinct words that Hunspell accepts (at most 100,000), from all the
+//                   installed documentation: every timed word is a new one, so the list must be
+//                   long enough (tens of thousands) for a run to outlast the machine's jitter
+//   misspelled.txt  10,000 distinct seeded misspellings that Hunspell rejects
 //   suggest.txt     the first 300 of the misspellings, for suggestion latency
-//   text.txt        about 1 MB of the text itself, for FindMisspellings
 const { execFileSync } = require('node:child_process');
 const fs = require('node:fs');
 const path = require('node:path');
+const zlib = require('node:zlib');
 
 const WORD = /[A-Za-z]+(?:'[A-Za-z]+)*/g;
+
+// Every text file under /usr/share/doc (changelogs unzipped), in path order; binary files are
+// left out.
+function documentationText() {
+  const files = [];
+  const walk = (dir) => {
+    for (const entry of fs.readdirSync(dir, { withFileTypes: true }).sort((a, b) => (a.name < b.name ? -1 : 1))) {
+      const file = path.join(dir, entry.name);
+      if (entry.isDirectory()) walk(file);
+      else if (entry.isFile()) files.push(file);
+    }
+  };
+  walk('/usr/share/doc');
+  const texts = [];
+  for (const file of files) {
+    let bytes = fs.readFileSync(file);
+    if (file.endsWith('.gz')) {
+      try {
+        bytes = zlib.gunzipSync(bytes);
+      } catch {
+        continue;
+      }
+    }
+    if (!bytes.includes(0)) texts.push(bytes.toString('utf8'));
+  }
+  return texts.join('\n');
+}
 
 function sourceText() {
   const files = [];
@@ -66,7 +97,10 @@ function makeInputs({ dataDir, baseline, dictionaryDir }) {
   write('running.txt', words.slice(0, 100000));
   fs.writeFileSync(path.join(dataDir, 'text.txt'), text.slice(0, 1000000));
 
-  const distinct = [...new Set(words)];
+  // Each distinct word once, the running text's first, then the rest of the documentation's.
+  const seen = new Set(words);
+  for (const [word] of documentationText().matchAll(WORD)) seen.add(word);
+  const distinct = [...seen];
   const good = accepted(distinct);
   const correct = distinct.filter((w) => good.has(w)).slice(0, 100000);
   write('correct.txt', correct);
@@ -74,12 +108,12 @@ function makeInputs({ dataDir, baseline, dictionaryDir }) {
   const next = random(20261208);
   const candidates = new Set();
   const long = correct.filter((w) => w.length >= 4 && /^[a-z]+$/.test(w));
-  while (candidates.size < 6000) {
+  while (candidates.size < 30000) {
     const word = misspell(long[Math.floor(next() * long.length)], next);
     if (!good.has(word)) candidates.add(word);
   }
   const stillGood = accepted([...candidates]);
-  const misspelled = [...candidates].filter((w) => !stillGood.has(w)).slice(0, 2000);
+  const misspelled = [...candidates].filter((w) => !stillGood.has(w)).slice(0, 10000);
   write('misspelled.txt', misspelled);
   write('suggest.txt', misspelled.slice(0, 300));
   fs.rmSync(path.join(dataDir, 'candidates.txt'));
