@@ -11,7 +11,11 @@ const root = path.join(__dirname, '..');
 const dataDir = path.join(__dirname, 'data');
 const baseline = path.join(root, 'build', 'bench', 'bench', 'hunspell_baseline');
 const dictionaryDir = process.env.SPELLSHELL_DICTIONARY_DIR || '/usr/share/hunspell';
-const runs = Number(process.env.BENCH_RUNS || 5);
+const runs = Number(process.env.BENCH_RUNS || 7);
+// Every case runs on one processor (BENCH_CPU, default 0; "none" to let the system choose):
+// on a virtual machine the processors can differ in speed by a quarter from run to run.
+const cpu = process.env.BENCH_CPU || '0';
+const pin = (command, args) => (cpu !== 'none' && process.platform === 'linux' ? ['taskset', ['-c', cpu, command, ...args]] : [command, args]);
 const peers = ['spellshell', 'nspell', 'hunspell-asm'];
 const data = (name) => path.join(dataDir, name);
 
@@ -22,21 +26,21 @@ const median = (xs) => {
 const percentile = (xs, p) => [...xs].sort((a, b) => a - b)[Math.min(xs.length - 1, Math.floor(xs.length * p))];
 
 function runCase(impl, args) {
-  const out =
+  const [command, commandArgs] =
     impl === 'baseline'
-      ? execFileSync(baseline, [dictionaryDir, ...args], { encoding: 'utf8', maxBuffer: 1 << 26 })
-      : execFileSync(process.execPath, ['--expose-gc', path.join(__dirname, 'case.js'), impl, args[0], dictionaryDir, ...args.slice(1)], {
-          encoding: 'utf8',
-          maxBuffer: 1 << 26,
-        });
+      ? pin(baseline, [dictionaryDir, ...args])
+      : pin(process.execPath, ['--expose-gc', path.join(__dirname, 'case.js'), impl, args[0], dictionaryDir, ...args.slice(1)]);
+  const out = execFileSync(command, commandArgs, { encoding: 'utf8', maxBuffer: 1 << 26 });
   return JSON.parse(out.trim().split('\n').pop());
 }
 
-// The median of `key` over `count` separate processes.
-function measure(impl, args, key, count = runs) {
-  const values = [];
-  for (let i = 0; i < count; i++) values.push(runCase(impl, args)[key]);
-  return median(values);
+// For each implementation, the median of `key` over `runs` separate processes. The runs take
+// turns (all implementations once, then again), so that a slow spell of the machine does not
+// fall on one implementation alone.
+function measureAll(impls, args, key) {
+  const values = Object.fromEntries(impls.map((impl) => [impl, []]));
+  for (let i = 0; i < runs; i++) for (const impl of impls) values[impl].push(runCase(impl, args)[key]);
+  return Object.fromEntries(impls.map((impl) => [impl, median(values[impl])]));
 }
 
 function suggestions(impl, file, count) {
@@ -58,17 +62,16 @@ function main() {
   const rows = [];
   const row = (name, unit, values, higherIsBetter) => rows.push({ name, unit, values, higherIsBetter });
 
-  const load = Object.fromEntries(all.map((impl) => [impl, measure(impl, ['load'], 'loadMs')]));
-  row('load en_US', 'ms', load, false);
-  const memory = Object.fromEntries(all.map((impl) => [impl, measure(impl, ['load'], 'memoryKiB') / 1024]));
-  row('load en_US memory', 'MiB', memory, false);
+  row('load en_US', 'ms', measureAll(all, ['load'], 'loadMs'), false);
+  const memory = measureAll(all, ['load'], 'memoryKiB');
+  row('load en_US memory', 'MiB', Object.fromEntries(all.map((impl) => [impl, memory[impl] / 1024])), false);
   for (const [label, mode, file] of [
     ['distinct correct words', 'distinct', 'correct.txt'],
     ['distinct misspellings', 'distinct', 'misspelled.txt'],
     ['running text', 'running', 'running.txt'],
   ]) {
-    const rates = Object.fromEntries(all.map((impl) => [impl, measure(impl, [mode, data(file)], 'wordsPerSecond') / 1000]));
-    row(label, 'k words/s', rates, true);
+    const rates = measureAll(all, [mode, data(file)], 'wordsPerSecond');
+    row(label, 'k words/s', Object.fromEntries(all.map((impl) => [impl, rates[impl] / 1000])), true);
   }
 
   const suggestRuns = Number(process.env.BENCH_SUGGEST_RUNS || 3);
@@ -90,6 +93,7 @@ function main() {
 
   const find = runCase('baseline', ['find', data('text.txt')]);
   const construct = runCase('spellshell', ['construct']);
+  const bare = measureAll(['spellshell'], ['bare'], 'nsPerCall').spellshell;
 
   // The table.
   const fmt = (v) => (v >= 100 ? v.toFixed(0) : v >= 10 ? v.toFixed(1) : v.toFixed(2));
@@ -116,15 +120,18 @@ function main() {
     'isMisspelled overhead over spell (ns/call)',
     '-',
     `${fmt(perCall('spellshell', 'distinct correct words') - perCall('baseline', 'distinct correct words'))} correct, ` +
-      `${fmt(perCall('spellshell', 'distinct misspellings') - perCall('baseline', 'distinct misspellings'))} misspelled`,
+      `${fmt(perCall('spellshell', 'distinct misspellings') - perCall('baseline', 'distinct misspellings'))} misspelled ` +
+      `(a bare isHunspell call: ${fmt(bare)})`,
     '-',
     '-',
   ]);
-  lines.push(['construct + collect (ns each, growth KiB / 100k)', '-', `${fmt(construct.nsPerConstruction)} ns, ${fmt(construct.growthKiB)} KiB`, '-', '-']);
+  lines.push(['construct + collect (ns each; RSS growth over 300k)', '-', `${fmt(construct.nsPerConstruction)} ns, ${fmt(construct.growthKiB)} KiB`, '-', '-']);
 
   const widths = header.map((h, i) => Math.max(h.length, ...lines.map((l) => String(l[i]).length)));
   const print = (cells) => console.log(cells.map((c, i) => String(c).padEnd(widths[i])).join(' | '));
-  console.log(`\nmedians of ${runs} runs (suggest: ${suggestRuns}); load average ${os.loadavg().map((l) => l.toFixed(2)).join(' ')}`);
+  console.log(
+    `\nmedians of ${runs} runs (suggest: ${suggestRuns}), on processor ${cpu}; load average ${os.loadavg().map((l) => l.toFixed(2)).join(' ')}`,
+  );
   print(header);
   print(widths.map((w) => '-'.repeat(w)));
   lines.forEach(print);
