@@ -111,7 +111,7 @@ Spellchecker* Spellchecker::FindReceiver(const Napi::CallbackInfo& info) {
   }
   // The host's signature check has already refused receivers not made by this class, so a
   // failure here (an object whose construction failed) throws the host's own error.
-  Spellchecker* found = Unwrap(info.This().As<Napi::Object>());
+  Spellchecker* found = Unwrap(Napi::Object(env, receiver));
   memo->last = found;
   return found;
 }
@@ -127,7 +127,7 @@ Napi::Value Spellchecker::IsMisspelled(const Napi::CallbackInfo& info) {
   using Verdict = WordVerdictCache::Verdict;
   Verdict* cached = nullptr;
   if (cache_answers_) {
-    const Verdict verdict = cache_.Lookup(WordVerdictCache::KeyOf(word), cached);
+    const Verdict verdict = cache_.Lookup(word, cached);
     if (verdict != Verdict::kUnknown) {
       return Napi::Boolean::New(info.Env(), verdict == Verdict::kMisspelled);
     }

@@ -4,8 +4,7 @@
 
 namespace spellshell {
 
-WordVerdictCache::Key WordVerdictCache::KeyOf(std::string_view word) {
-  if (word.size() > kMaxWordBytes) return {word, 0};  // never cached: no need to hash
+WordVerdictCache::Slot* WordVerdictCache::SetOf(std::string_view word) const {
   // A short multiply-xor hash over 8-byte chunks: words are short, and this runs on every call.
   std::uint64_t h = word.size() * 0x9E3779B97F4A7C15ull;
   std::size_t i = 0;
@@ -21,34 +20,33 @@ WordVerdictCache::Key WordVerdictCache::KeyOf(std::string_view word) {
     h = (h ^ chunk) * 0xC4CEB9FE1A85EC53ull;
   }
   h ^= h >> 29;
-  return {word, static_cast<std::size_t>(h) & (kSets - 1)};
+  return &slots_[(static_cast<std::size_t>(h) & (kSets - 1)) * kWays];
 }
 
-WordVerdictCache::Verdict WordVerdictCache::Find(const Key& key) const {
-  const std::string_view word = key.word;
-  if (!slots_ || word.empty() || word.size() > kMaxWordBytes) return Verdict::kUnknown;
-  const Slot* set = &slots_[key.set * kWays];
+WordVerdictCache::Slot* WordVerdictCache::Match(Slot* set, std::string_view word) {
   for (std::size_t way = 0; way < kWays; ++way) {
-    const Slot& slot = set[way];
+    Slot& slot = set[way];
     if (slot.length == word.size() && std::memcmp(slot.bytes, word.data(), word.size()) == 0) {
-      return slot.verdict;
+      return &slot;
     }
   }
-  return Verdict::kUnknown;
+  return nullptr;
 }
 
-WordVerdictCache::Verdict WordVerdictCache::Lookup(const Key& key, Verdict*& slot) {
+WordVerdictCache::Verdict WordVerdictCache::Find(std::string_view word) const {
+  if (!slots_ || !Cacheable(word)) return Verdict::kUnknown;
+  const Slot* found = Match(SetOf(word), word);
+  return found != nullptr ? found->verdict : Verdict::kUnknown;
+}
+
+WordVerdictCache::Verdict WordVerdictCache::Lookup(std::string_view word, Verdict*& slot) {
   slot = nullptr;
-  const std::string_view word = key.word;
-  if (word.empty() || word.size() > kMaxWordBytes) return Verdict::kUnknown;
+  if (!Cacheable(word)) return Verdict::kUnknown;
   Allocate();
-  Slot* set = &slots_[key.set * kWays];
-  for (std::size_t way = 0; way < kWays; ++way) {
-    Slot& found = set[way];
-    if (found.length == word.size() && std::memcmp(found.bytes, word.data(), word.size()) == 0) {
-      slot = &found.verdict;
-      return found.verdict;
-    }
+  Slot* set = SetOf(word);  // hashed once, for the lookup and the new slot alike
+  if (Slot* found = Match(set, word)) {
+    slot = &found->verdict;
+    return found->verdict;
   }
   // The older entry of the set makes room; the newest goes first.
   set[1] = set[0];
@@ -59,9 +57,9 @@ WordVerdictCache::Verdict WordVerdictCache::Lookup(const Key& key, Verdict*& slo
   return Verdict::kUnknown;
 }
 
-void WordVerdictCache::Store(const Key& key, bool misspelled) {
+void WordVerdictCache::Store(std::string_view word, bool misspelled) {
   Verdict* slot = nullptr;
-  Lookup(key, slot);
+  Lookup(word, slot);
   if (slot != nullptr) *slot = misspelled ? Verdict::kMisspelled : Verdict::kCorrect;
 }
 

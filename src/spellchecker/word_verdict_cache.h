@@ -18,27 +18,17 @@ class WordVerdictCache {
  public:
   enum class Verdict : std::uint8_t { kUnknown, kCorrect, kMisspelled };
 
-  // A word and the set it maps to, hashed once per call for both Find and a Store after a miss.
-  // Holds a view: the word's bytes must outlive the key.
-  struct Key {
-    std::string_view word;
-    std::size_t set;
-  };
-  static Key KeyOf(std::string_view word);
-
   // The word's verdict, and in `slot` where its verdict lives: the word's existing slot, or one
   // made for it now, whose verdict stays unknown until the caller writes it (a slot never
   // written reads as unknown). Making the slot before the answer is known touches the set
   // while it is still in the processor's cache from the lookup; after a long Hunspell call,
   // only a one-byte store remains. `slot` is null for words that are never cached, and valid
   // until the next call on this cache.
-  Verdict Lookup(const Key& key, Verdict*& slot);
+  Verdict Lookup(std::string_view word, Verdict*& slot);
 
   // No allocation, and no copy of the word.
-  Verdict Find(const Key& key) const;
-  void Store(const Key& key, bool misspelled);
-  Verdict Find(std::string_view word) const { return Find(KeyOf(word)); }
-  void Store(std::string_view word, bool misspelled) { Store(KeyOf(word), misspelled); }
+  Verdict Find(std::string_view word) const;
+  void Store(std::string_view word, bool misspelled);
   void Clear();
   // Allocates the slots now; true if this call allocated them (kBytes).
   bool Allocate();
@@ -54,6 +44,14 @@ class WordVerdictCache {
   static_assert(sizeof(Slot) == 32);
   static constexpr std::size_t kSets = 8192;
   static constexpr std::size_t kWays = 2;
+
+  static bool Cacheable(std::string_view word) {
+    return !word.empty() && word.size() <= kMaxWordBytes;
+  }
+  // The first slot of the word's set.
+  Slot* SetOf(std::string_view word) const;
+  // The slot holding the word in `set`, or null.
+  static Slot* Match(Slot* set, std::string_view word);
 
  public:
   static constexpr std::size_t kBytes = kSets * kWays * sizeof(Slot);

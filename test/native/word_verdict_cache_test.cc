@@ -49,22 +49,22 @@ TEST(WordVerdictCache, ClearForgetsEverything) {
 TEST(WordVerdictCache, ALookedUpSlotReadsUnknownUntilItsVerdictIsWritten) {
   WordVerdictCache cache;
   Verdict* slot = nullptr;
-  EXPECT_EQ(cache.Lookup(WordVerdictCache::KeyOf("wrod"), slot), Verdict::kUnknown);
+  EXPECT_EQ(cache.Lookup("wrod", slot), Verdict::kUnknown);
   ASSERT_NE(slot, nullptr);
   // An answer that never came (the backend threw) leaves the word unknown, never a verdict.
   EXPECT_EQ(cache.Find("wrod"), Verdict::kUnknown);
   Verdict* again = nullptr;
-  EXPECT_EQ(cache.Lookup(WordVerdictCache::KeyOf("wrod"), again), Verdict::kUnknown);
+  EXPECT_EQ(cache.Lookup("wrod", again), Verdict::kUnknown);
   EXPECT_EQ(again, slot);  // the same word does not take a second slot
   *slot = Verdict::kMisspelled;
   EXPECT_EQ(cache.Find("wrod"), Verdict::kMisspelled);
-  EXPECT_EQ(cache.Lookup(WordVerdictCache::KeyOf("wrod"), again), Verdict::kMisspelled);
+  EXPECT_EQ(cache.Lookup("wrod", again), Verdict::kMisspelled);
   EXPECT_EQ(again, slot);
 
   Verdict* none = slot;
-  EXPECT_EQ(cache.Lookup(WordVerdictCache::KeyOf(std::string(31, 'x')), none), Verdict::kUnknown);
+  EXPECT_EQ(cache.Lookup(std::string(31, 'x'), none), Verdict::kUnknown);
   EXPECT_EQ(none, nullptr);  // never cached
-  EXPECT_EQ(cache.Lookup(WordVerdictCache::KeyOf(""), none), Verdict::kUnknown);
+  EXPECT_EQ(cache.Lookup("", none), Verdict::kUnknown);
   EXPECT_EQ(none, nullptr);
 }
 
@@ -99,7 +99,7 @@ TEST(WordVerdictCache, SeededRandomWordsNeverGetAWrongVerdict) {
       }
     } else {
       Verdict* slot = nullptr;
-      const Verdict verdict = cache.Lookup(WordVerdictCache::KeyOf(word), slot);
+      const Verdict verdict = cache.Lookup(word, slot);
       if (verdict != Verdict::kUnknown) {
         ++hits;
         ASSERT_EQ(verdict == Verdict::kMisspelled, known->second) << word;
