@@ -8,8 +8,8 @@
 
 namespace spellshell {
 
-std::atomic<std::int32_t> BackendComUsers{0};
-bool ComInitFailed = false;
+thread_local std::int32_t BackendComUsers = 0;
+thread_local bool ComInitFailed = false;
 
 namespace {
 
@@ -107,7 +107,7 @@ class WindowsThreadSpellChecker final : public ThreadSpellChecker {
 }  // namespace
 
 WindowsSpellBackend::WindowsSpellBackend() {
-  if (BackendComUsers.fetch_add(1) == 0) {
+  if (BackendComUsers++ == 0) {
     ComInitFailed = FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     if (ComInitFailed) return;
   }
@@ -130,7 +130,7 @@ WindowsSpellBackend::~WindowsSpellBackend() {
   factory_.Reset();
   interface_table_.Reset();
   if (mutex_initialized_) uv_mutex_destroy(&mutex_);
-  if (BackendComUsers.fetch_sub(1) == 1 && !ComInitFailed) CoUninitialize();
+  if (--BackendComUsers == 0 && !ComInitFailed) CoUninitialize();
 }
 
 void WindowsSpellBackend::AssertOwningThread() const {

@@ -6,14 +6,13 @@
 // global interface table, each as one COM reference released exactly once. The current checker
 // is also registered in that table under a cookie, so that a companion made by
 // CreateThreadChecker can fetch its own reference to it for use on another thread.
-// Threads: construction, every operation and destruction run on one thread, the script thread,
-// which is also the thread on which the first live backend initialised COM (apartment-threaded)
-// and the last one uninitialises it. That is why every backend in the process must live on that
-// same thread. The only lock is the host mutex around registering, revoking and looking up the
-// checker in the table. A companion is created, used and destroyed on its own thread and holds
-// its own COM initialisation there.
-// Failures: no COM failure raises; each operation gives its empty answer instead. Conversions
-// may throw std::bad_alloc.
+// Threads: construction, every operation and destruction run on one thread, the script thread
+// of the environment that made it (the main thread, or a worker's). The first live backend of
+// that thread initialised COM there (apartment-threaded) and the last one uninitialises it, so
+// a backend must never move to another thread. The only lock is the host mutex around registering,
+// revoking and looking up the checker in the table. A companion is created, used and destroyed on
+// its own thread and holds its own COM initialisation there. Failures: no COM failure raises; each
+// operation gives its empty answer instead. Conversions may throw std::bad_alloc.
 #pragma once
 
 #include <atomic>
@@ -30,12 +29,14 @@
 
 namespace spellshell {
 
-// Live WindowsSpellBackend objects in the process. COM is initialised when it goes from 0 to 1
-// and uninitialised when it comes back to 0.
-extern std::atomic<std::int32_t> BackendComUsers;
-// Whether the COM initialisation made when BackendComUsers last went from 0 to 1 failed.
-// Written only then; the backend selection reads it.
-extern bool ComInitFailed;
+// Live WindowsSpellBackend objects on the calling thread. COM belongs to a thread, so each
+// thread initialises it when its count goes from 0 to 1 and uninitialises it when the count
+// comes back to 0: a worker thread's first backend initialises COM for that worker, whatever
+// other threads hold.
+extern thread_local std::int32_t BackendComUsers;
+// Whether the COM initialisation made on the calling thread when its BackendComUsers last went
+// from 0 to 1 failed. Written only then; the backend selection reads it on the same thread.
+extern thread_local bool ComInitFailed;
 
 class WindowsSpellBackend final : public SpellBackend {
  public:

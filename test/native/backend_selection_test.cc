@@ -26,7 +26,7 @@ class BackendSelection : public ::testing::Test {
  protected:
   void TearDown() override {
     RemoveProcessEnvironmentVariable(kPreferHunspellVariable);
-    EXPECT_EQ(BackendComUsers.load(), 0);
+    EXPECT_EQ(BackendComUsers, 0);
   }
   static void PreferHunspell(bool prefer) {
     if (prefer) {
@@ -43,7 +43,7 @@ TEST_F(BackendSelection, ServicePresentAndNoPreferenceGivesTheWindowsBackend) {
   auto backend = CreateSpellBackend();
   ASSERT_NE(backend, nullptr);
   EXPECT_FALSE(backend->IsHunspell());
-  EXPECT_EQ(BackendComUsers.load(), 1);
+  EXPECT_EQ(BackendComUsers, 1);
   backend.reset();
   EXPECT_EQ(com.Problems(), Calls());
 }
@@ -55,7 +55,7 @@ TEST_F(BackendSelection, ThePreferenceAnyValueGivesHunspellAndBalancesCom) {
     SetProcessEnvironmentVariable(kPreferHunspellVariable, value);
     auto backend = CreateSpellBackend();
     EXPECT_TRUE(backend->IsHunspell());
-    EXPECT_EQ(BackendComUsers.load(), 0);
+    EXPECT_EQ(BackendComUsers, 0);
     const Calls calls = com.Calls();
     EXPECT_EQ(Count(calls, "CoInitializeEx"), 1u);
     EXPECT_EQ(Count(calls, "CoUninitialize"), 1u);

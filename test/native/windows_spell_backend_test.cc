@@ -51,7 +51,7 @@ class WindowsBackendTest : public ::testing::Test {
  protected:
   void TearDown() override {
     backend_.reset();
-    EXPECT_EQ(BackendComUsers.load(), 0);
+    EXPECT_EQ(BackendComUsers, 0);
     EXPECT_EQ(com_.Problems(), Calls());
   }
 
@@ -93,7 +93,7 @@ TEST_F(WindowsBackendComBookkeeping, TwoBackendsInitialiseComOnceAndUninitialise
   EXPECT_TRUE(first->HasSpellCheckerFactory());
   EXPECT_FALSE(first->IsHunspell());
   auto second = std::make_unique<WindowsSpellBackend>();
-  EXPECT_EQ(BackendComUsers.load(), 2);
+  EXPECT_EQ(BackendComUsers, 2);
   EXPECT_FALSE(Contains(CallsOf([&] { first.reset(); }), "CoUninitialize"));
   EXPECT_EQ(CallsOf([&] { second.reset(); }),
             (Calls{"factory2 freed", "table1 freed", "CoUninitialize"}));
@@ -153,7 +153,7 @@ TEST(WindowsBackendWithoutCom, TheDefaultLayerIsASystemWithoutCom) {
     EXPECT_FALSE(backend.HasSpellCheckerFactory());
     EXPECT_FALSE(backend.SetDictionary("en-US", "."));
   }
-  EXPECT_EQ(BackendComUsers.load(), 0);
+  EXPECT_EQ(BackendComUsers, 0);
 }
 
 TEST_F(WindowsBackendSetDictionary, EveryUnderscoreBecomesADash) {
