@@ -7,7 +7,11 @@
 // and no connection is ever shared between threads. libdbus has locked its own global state
 // without being asked since 1.8 (CMake requires 1.12), so several host threads may call these
 // functions at once and dbus_threads_init_default is not needed.
-#include <dbus/dbus.h>
+//
+// libdbus itself is loaded when the first dialog is asked for (platform/dbus_library.h), and
+// every call goes through its function table; without it both dialogs do nothing.
+#include "shell/shell_dialogs_linux.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -57,29 +61,36 @@ class UniqueFd {
 
 class ScopedDBusError {
  public:
-  ScopedDBusError() { dbus_error_init(&error_); }
+  explicit ScopedDBusError(const DBusLibrary& dbus) : dbus_(dbus) { dbus_.error_init(&error_); }
   ScopedDBusError(const ScopedDBusError&) = delete;
   ScopedDBusError& operator=(const ScopedDBusError&) = delete;
-  ~ScopedDBusError() { dbus_error_free(&error_); }
+  ~ScopedDBusError() { dbus_.error_free(&error_); }
   DBusError* get() { return &error_; }
 
  private:
+  const DBusLibrary& dbus_;
   DBusError error_;
 };
 
 struct ConnectionCloser {
+  const DBusLibrary* dbus;
   void operator()(DBusConnection* connection) const {
     // A private connection must be closed by its owner before the last reference goes.
-    dbus_connection_close(connection);
-    dbus_connection_unref(connection);
+    dbus->connection_close(connection);
+    dbus->connection_unref(connection);
   }
 };
 using PrivateConnection = std::unique_ptr<DBusConnection, ConnectionCloser>;
 
 struct MessageUnref {
-  void operator()(DBusMessage* message) const { dbus_message_unref(message); }
+  const DBusLibrary* dbus;
+  void operator()(DBusMessage* message) const { dbus->message_unref(message); }
 };
 using Message = std::unique_ptr<DBusMessage, MessageUnref>;
+
+Message AdoptMessage(const DBusLibrary& dbus, DBusMessage* message) {
+  return Message(message, MessageUnref{&dbus});
+}
 
 // What is left of one call's time, as libdbus takes it: whole milliseconds, at least one (zero
 // or less would mean "the default", which is 25 seconds).
@@ -99,82 +110,86 @@ class Deadline {
 // The session bus address as libdbus would find it, except that we never fall back to
 // "autolaunch:": that would fork dbus-launch inside the host and leave a new, empty bus behind,
 // on which no portal or file manager could answer anyway.
-std::string SessionBusAddress() {
+std::string SessionBusAddress(const DBusLibrary& dbus) {
   if (const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS"); address && *address) {
     return address;
   }
   const char* runtime_dir = std::getenv("XDG_RUNTIME_DIR");
   if (runtime_dir == nullptr || *runtime_dir == '\0') return {};
   const std::string socket_path = std::string(runtime_dir) + "/bus";
-  char* escaped = dbus_address_escape_value(socket_path.c_str());
+  char* escaped = dbus.address_escape_value(socket_path.c_str());
   if (escaped == nullptr) return {};
   std::string address = std::string("unix:path=") + escaped;
-  dbus_free(escaped);
+  dbus.free(escaped);
   return address;
 }
 
 // Opens a private connection to the session bus and registers on it within the deadline.
 // dbus_bus_get_private would do the same but waits up to 25 seconds for the bus's Hello reply and
 // may autolaunch a bus; doing the two steps here keeps both under our control.
-PrivateConnection OpenSessionBus(const Deadline& deadline) {
-  const std::string address = SessionBusAddress();
-  if (address.empty()) return {};
-  ScopedDBusError error;
-  PrivateConnection connection(dbus_connection_open_private(address.c_str(), error.get()));
-  if (!connection) return {};
+PrivateConnection OpenSessionBus(const DBusLibrary& dbus, const Deadline& deadline) {
+  const std::string address = SessionBusAddress(dbus);
+  if (address.empty()) return {nullptr, ConnectionCloser{&dbus}};
+  ScopedDBusError error(dbus);
+  PrivateConnection connection(dbus.connection_open_private(address.c_str(), error.get()),
+                               ConnectionCloser{&dbus});
+  if (!connection) return connection;
   // The host must outlive its desktop session: a bus that hangs up must never make libdbus
   // _exit() the process, as connections made by its dbus_bus_get helpers do by default.
-  dbus_connection_set_exit_on_disconnect(connection.get(), FALSE);
+  dbus.connection_set_exit_on_disconnect(connection.get(), FALSE);
 
   // The bus takes no other message before Hello; waiting for its answer also completes the
   // authentication, after which the connection knows whether it may carry file descriptors.
-  Message hello(dbus_message_new_method_call(DBUS_SERVICE_DBUS, DBUS_PATH_DBUS, DBUS_INTERFACE_DBUS,
-                                             "Hello"));
-  if (!hello) return {};
-  Message welcome(dbus_connection_send_with_reply_and_block(connection.get(), hello.get(),
-                                                            deadline.RemainingMs(), error.get()));
-  if (!welcome) return {};
+  const Message hello =
+      AdoptMessage(dbus, dbus.message_new_method_call(DBUS_SERVICE_DBUS, DBUS_PATH_DBUS,
+                                                      DBUS_INTERFACE_DBUS, "Hello"));
+  if (!hello) return {nullptr, ConnectionCloser{&dbus}};
+  const Message welcome =
+      AdoptMessage(dbus, dbus.connection_send_with_reply_and_block(
+                             connection.get(), hello.get(), deadline.RemainingMs(), error.get()));
+  if (!welcome) return {nullptr, ConnectionCloser{&dbus}};
   return connection;
 }
 
 // Sends `call` on a fresh session bus connection and waits for its answer, which is dropped:
 // success, an error reply, a timeout and no bus at all all end the same way.
-void CallDesktop(DBusMessage* call, const Deadline& deadline) {
-  PrivateConnection bus = OpenSessionBus(deadline);
+void CallDesktop(const DBusLibrary& dbus, DBusMessage* call, const Deadline& deadline) {
+  const PrivateConnection bus = OpenSessionBus(dbus, deadline);
   if (!bus) return;
   // We wait for the reply although we ignore it: see kDesktopTimeout.
-  ScopedDBusError error;
-  Message reply(dbus_connection_send_with_reply_and_block(bus.get(), call, deadline.RemainingMs(),
-                                                          error.get()));
+  ScopedDBusError error(dbus);
+  const Message reply =
+      AdoptMessage(dbus, dbus.connection_send_with_reply_and_block(
+                             bus.get(), call, deadline.RemainingMs(), error.get()));
 }
 
-bool AppendString(DBusMessageIter* iter, const char* text) {
-  return dbus_message_iter_append_basic(iter, DBUS_TYPE_STRING, &text);
+bool AppendString(const DBusLibrary& dbus, DBusMessageIter* iter, const char* text) {
+  return dbus.message_iter_append_basic(iter, DBUS_TYPE_STRING, &text);
 }
 
 // Appends the options dictionary {"ask": <true>}: the portal then shows its application chooser
 // even when a default program is known, as the Windows Open-with dialog does.
-bool AppendAskOption(DBusMessageIter* args) {
+bool AppendAskOption(const DBusLibrary& dbus, DBusMessageIter* args) {
   // Closed iterators may be abandoned whether or not they were ever opened.
   DBusMessageIter options = DBUS_MESSAGE_ITER_INIT_CLOSED;
   DBusMessageIter entry = DBUS_MESSAGE_ITER_INIT_CLOSED;
   DBusMessageIter value = DBUS_MESSAGE_ITER_INIT_CLOSED;
   const dbus_bool_t ask = TRUE;
-  if (!dbus_message_iter_open_container(args, DBUS_TYPE_ARRAY, "{sv}", &options)) return false;
+  if (!dbus.message_iter_open_container(args, DBUS_TYPE_ARRAY, "{sv}", &options)) return false;
   const bool filled =
-      dbus_message_iter_open_container(&options, DBUS_TYPE_DICT_ENTRY, nullptr, &entry) &&
-      AppendString(&entry, "ask") &&
-      dbus_message_iter_open_container(&entry, DBUS_TYPE_VARIANT, "b", &value) &&
-      dbus_message_iter_append_basic(&value, DBUS_TYPE_BOOLEAN, &ask) &&
-      dbus_message_iter_close_container(&entry, &value) &&
-      dbus_message_iter_close_container(&options, &entry);
+      dbus.message_iter_open_container(&options, DBUS_TYPE_DICT_ENTRY, nullptr, &entry) &&
+      AppendString(dbus, &entry, "ask") &&
+      dbus.message_iter_open_container(&entry, DBUS_TYPE_VARIANT, "b", &value) &&
+      dbus.message_iter_append_basic(&value, DBUS_TYPE_BOOLEAN, &ask) &&
+      dbus.message_iter_close_container(&entry, &value) &&
+      dbus.message_iter_close_container(&options, &entry);
   if (!filled) {
-    dbus_message_iter_abandon_container_if_open(&entry, &value);
-    dbus_message_iter_abandon_container_if_open(&options, &entry);
-    dbus_message_iter_abandon_container_if_open(args, &options);
+    dbus.message_iter_abandon_container_if_open(&entry, &value);
+    dbus.message_iter_abandon_container_if_open(&options, &entry);
+    dbus.message_iter_abandon_container_if_open(args, &options);
     return false;
   }
-  return dbus_message_iter_close_container(args, &options);
+  return dbus.message_iter_close_container(args, &options);
 }
 
 // The path exactly as the script gave it, back in the UTF-8 the system's file names use.
@@ -183,7 +198,7 @@ std::string Utf8Path(const WCHAR* path) {
   return Utf16ToUtf8(Utf16String(path));
 }
 
-void OpenWithPortal(const std::string& path) {
+void OpenWithPortal(const DBusLibrary& dbus, const std::string& path) {
   if (path.empty()) return;
   // The portal wants an fd it can read the file through: O_PATH descriptors are refused.
   // O_NONBLOCK keeps a FIFO (no writer) from holding the script thread forever, and O_NOCTTY
@@ -193,57 +208,70 @@ void OpenWithPortal(const std::string& path) {
   if (file.get() < 0) return;
 
   const Deadline deadline;
-  Message call(
-      dbus_message_new_method_call(kPortalService, kPortalPath, kOpenUriInterface, "OpenFile"));
+  const Message call = AdoptMessage(
+      dbus,
+      dbus.message_new_method_call(kPortalService, kPortalPath, kOpenUriInterface, "OpenFile"));
   if (!call) return;
   DBusMessageIter args;
-  dbus_message_iter_init_append(call.get(), &args);
+  dbus.message_iter_init_append(call.get(), &args);
   // libdbus duplicates the descriptor into the message; ours closes when this function returns.
   const int fd = file.get();
-  if (!AppendString(&args, "") || !dbus_message_iter_append_basic(&args, DBUS_TYPE_UNIX_FD, &fd) ||
-      !AppendAskOption(&args)) {
+  if (!AppendString(dbus, &args, "") ||
+      !dbus.message_iter_append_basic(&args, DBUS_TYPE_UNIX_FD, &fd) ||
+      !AppendAskOption(dbus, &args)) {
     return;
   }
-  CallDesktop(call.get(), deadline);
+  CallDesktop(dbus, call.get(), deadline);
 }
 
-void ShowInFileManager(const std::string& path) {
+void ShowInFileManager(const DBusLibrary& dbus, const std::string& path) {
   const std::string uri = FileUri(path);
   if (uri.empty()) return;
 
   const Deadline deadline;
-  Message call(dbus_message_new_method_call(kFileManagerService, kFileManagerPath,
-                                            kFileManagerInterface, "ShowItemProperties"));
+  const Message call =
+      AdoptMessage(dbus, dbus.message_new_method_call(kFileManagerService, kFileManagerPath,
+                                                      kFileManagerInterface, "ShowItemProperties"));
   if (!call) return;
   DBusMessageIter args;
   DBusMessageIter uris;
-  dbus_message_iter_init_append(call.get(), &args);
-  if (!dbus_message_iter_open_container(&args, DBUS_TYPE_ARRAY, "s", &uris)) return;
-  if (!AppendString(&uris, uri.c_str())) {
-    dbus_message_iter_abandon_container(&args, &uris);
+  dbus.message_iter_init_append(call.get(), &args);
+  if (!dbus.message_iter_open_container(&args, DBUS_TYPE_ARRAY, "s", &uris)) return;
+  if (!AppendString(dbus, &uris, uri.c_str())) {
+    dbus.message_iter_abandon_container(&args, &uris);
     return;
   }
   // No startup notification id: the module has no window of its own to hand focus from.
-  if (!dbus_message_iter_close_container(&args, &uris) || !AppendString(&args, "")) return;
-  CallDesktop(call.get(), deadline);
+  if (!dbus.message_iter_close_container(&args, &uris) || !AppendString(dbus, &args, "")) return;
+  CallDesktop(dbus, call.get(), deadline);
 }
 
 }  // namespace
 
-void ShowOpenWithDialog(const WCHAR* path) noexcept {
+void ShowOpenWithDialog(const DBusLibrary* dbus, const WCHAR* path) noexcept {
+  if (dbus == nullptr) return;
   try {
-    OpenWithPortal(Utf8Path(path));
+    OpenWithPortal(*dbus, Utf8Path(path));
   } catch (...) {
     // Only exhausted memory can get here; like any other desktop failure it is not reported.
   }
 }
 
-void ShowPropertiesDialog(const WCHAR* path) noexcept {
+void ShowPropertiesDialog(const DBusLibrary* dbus, const WCHAR* path) noexcept {
+  if (dbus == nullptr) return;
   try {
-    ShowInFileManager(Utf8Path(path));
+    ShowInFileManager(*dbus, Utf8Path(path));
   } catch (...) {
     // As above: the caller learns nothing of what went wrong.
   }
+}
+
+void ShowOpenWithDialog(const WCHAR* path) noexcept {
+  ShowOpenWithDialog(DBusLibrary::ForProcess(), path);
+}
+
+void ShowPropertiesDialog(const WCHAR* path) noexcept {
+  ShowPropertiesDialog(DBusLibrary::ForProcess(), path);
 }
 
 }  // namespace spellshell

@@ -1,5 +1,6 @@
 'use strict';
 const assert = require('node:assert/strict');
+const { spawnSync } = require('node:child_process');
 const fs = require('node:fs');
 const path = require('node:path');
 const { suite, test } = require('node:test');
@@ -8,6 +9,22 @@ const { startFakeDesktop } = require('./fake_desktop');
 
 const { openAs, openProperties } = addon;
 const STRING_EXPECTED = { name: 'TypeError', message: 'A string was expected' };
+
+// The system's libdbus file, as the dynamic loader finds it, or null.
+function systemLibdbus() {
+  const cache = spawnSync('ldconfig', ['-p'], { encoding: 'utf8' });
+  const match = /\slibdbus-1\.so\.3 \(libc6,x86-64\) => (\S+)/.exec(cache.stdout || '');
+  return match ? fs.realpathSync(match[1]) : null;
+}
+
+// Hiding libdbus from one child process takes a mount namespace of its own: root and unshare.
+function whyLibdbusCannotBeHidden() {
+  if (process.platform !== 'linux') return 'Linux only';
+  if (process.getuid() !== 0) return 'needs root, to mount over libdbus in a private namespace';
+  if (spawnSync('unshare', ['--mount', 'true']).status !== 0) return 'needs unshare --mount';
+  if (!systemLibdbus()) return 'libdbus-1.so.3 is not installed, so there is nothing to hide';
+  return false;
+}
 
 function fileUri(p) {
   return 'file://' + [...Buffer.from(p, 'utf8')]
@@ -66,6 +83,28 @@ suite('openAs and openProperties', () => {
     const uris = desktop.calls().map((call) => call.uris);
     assert.deepEqual(uris, [...names, 'before'].map((name) => [fileUri(path.join(desktop.dir, name))]));
   });
+
+  // A machine without libdbus, like a slim container: the add-on loads there all the same, and
+  // both calls do nothing, silently. libdbus is hidden from one child process by mounting an
+  // empty file over it; the fake desktop, outside, would answer any call that came.
+  test('without libdbus on the machine both return undefined, say nothing and ask nothing',
+    { skip: whyLibdbusCannotBeHidden() }, async (t) => {
+      const desktop = await startFakeDesktop(t);
+      const file = path.join(desktop.dir, 'no libdbus.txt');
+      fs.writeFileSync(file, 'text');
+      const script = `
+        const { openAs, openProperties } = require(process.argv[1]);
+        const results = [openAs(process.argv[2]), openProperties(process.argv[2])].map((r) => typeof r);
+        const maps = require('fs').readFileSync('/proc/self/maps', 'utf8');
+        console.log(JSON.stringify({ results, libdbusMapped: maps.includes('libdbus') }));`;
+      const child = spawnSync('unshare', ['--mount', '--propagation', 'private', 'sh', '-c',
+        'mount --bind /dev/null "$0" && exec "$@"', systemLibdbus(),
+        process.execPath, '-e', script, path.join(__dirname, '..', '..'), file], { encoding: 'utf8' });
+      assert.equal(child.stderr, '');
+      assert.equal(child.stdout, '{"results":["undefined","undefined"],"libdbusMapped":false}\n');
+      assert.equal(child.status, 0);
+      assert.deepEqual(desktop.calls(), []);
+    });
 
   test('with no desktop at all both return undefined', (t) => {
     const previous = process.env.DBUS_SESSION_BUS_ADDRESS;

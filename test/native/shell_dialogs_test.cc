@@ -2,6 +2,7 @@
 // private bus, and the ways a desktop can be missing or misbehave.
 #include "shell/shell_dialogs.h"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -14,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,6 +24,8 @@
 #include <vector>
 
 #include "fakes/fake_desktop_bus.h"
+#include "platform/dbus_library.h"
+#include "shell/shell_dialogs_linux.h"
 #include "spellchecker/text_conversion.h"
 
 namespace spellshell {
@@ -273,6 +277,48 @@ TEST(DialogsOnEmptyBus, ABusWithoutThePortalOrFileManagerJustReturns) {
   OpenWith(file);
   Properties(file);
   SUCCEED();
+}
+
+// libdbus is loaded at run time, so a machine without it (a slim container) still loads the
+// add-on; there the dialogs do as without a desktop: nothing, and silently.
+TEST(LibdbusAtRunTime, TheSystemsLibraryLoadsWithEveryFunctionTheDialogsCall) {
+  const std::unique_ptr<const DBusLibrary> dbus = DBusLibrary::Load(DBusLibrary::kFileName);
+  ASSERT_NE(dbus, nullptr);
+#define EXPECT_FOUND(name) EXPECT_NE(dbus->name, nullptr) << "dbus_" #name;
+  SPELLSHELL_DBUS_FUNCTIONS(EXPECT_FOUND)
+#undef EXPECT_FOUND
+  // The one the dialogs use is that same library, loaded once.
+  ASSERT_NE(DBusLibrary::ForProcess(), nullptr);
+  EXPECT_EQ(DBusLibrary::ForProcess(), DBusLibrary::ForProcess());
+  EXPECT_EQ(DBusLibrary::ForProcess()->message_unref, dbus->message_unref);
+}
+
+TEST(LibdbusAtRunTime, AMissingOrIncompleteLibraryIsNoneAndLeavesNoErrorBehind) {
+  // Missing altogether, and present but without libdbus's functions.
+  for (const char* name : {"libspellshell-no-such-dbus.so.3", "libc.so.6"}) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(DBusLibrary::Load(name), nullptr);
+    // The host's next dlerror must not report our failure as its own.
+    EXPECT_EQ(dlerror(), nullptr);
+  }
+}
+
+TEST_F(DialogsOnFakeDesktop, WithoutLibdbusBothDialogsAskNothingAndSayNothing) {
+  const std::string file = bus_.dir() + "/no-libdbus.txt";
+  ASSERT_TRUE(MakeFile(file));
+  const std::unique_ptr<const DBusLibrary> none =
+      DBusLibrary::Load("libspellshell-no-such-dbus.so.3");
+  ASSERT_EQ(none, nullptr);
+  testing::internal::CaptureStderr();
+  testing::internal::CaptureStdout();
+  ShowOpenWithDialog(none.get(), Utf8ToUtf16(file).c_str());
+  ShowPropertiesDialog(none.get(), Utf8ToUtf16(file).c_str());
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(bus_.Calls(), Calls{});
+  // The same desktop answers when libdbus is there: the calls above went nowhere for want of it.
+  OpenWith(file);
+  EXPECT_EQ(bus_.Calls(), Calls{OpenFileCall(file)});
 }
 
 class Fd {
