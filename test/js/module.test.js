@@ -10,9 +10,11 @@ const { addon, systemDictionaryDir, hasSpellService } = require('./helpers');
 const addonPath = path.join(__dirname, '..', '..', 'build', 'Release', 'spellshell.node');
 
 suite('exports', () => {
-  test('the loader returns exactly Spellchecker, openAs and openProperties, in that order', () => {
-    assert.deepEqual(Object.keys(addon), ['Spellchecker', 'openAs', 'openProperties']);
-    assert.equal(require(addonPath), addon);
+  test('the package gives the three exports of the add-on, then the service and the dictionary finder', () => {
+    assert.deepEqual(Object.keys(addon), ['Spellchecker', 'openAs', 'openProperties', 'SpellService', 'findDictionaries']);
+    const native = require(addonPath);
+    assert.deepEqual(Object.keys(native), ['Spellchecker', 'openAs', 'openProperties']);
+    for (const name of Object.keys(native)) assert.equal(addon[name], native[name], name);
     assert.equal(typeof addon.Spellchecker, 'function');
     assert.equal(addon.Spellchecker.name, 'Spellchecker');
   });

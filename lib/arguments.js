@@ -1,0 +1,65 @@
+'use strict';
+// The argument checks of the public API, each a TypeError whose message names the argument.
+
+const isPlainObject = (value) => value !== null && typeof value === 'object' && !Array.isArray(value);
+
+function options(value, name = 'options') {
+  if (value === undefined) return {};
+  if (!isPlainObject(value)) throw new TypeError(`${name} must be an object`);
+  return value;
+}
+
+function languages(value) {
+  if (!Array.isArray(value) || value.length === 0 || !value.every((name) => typeof name === 'string' && name !== '')) {
+    throw new TypeError('languages must be a non-empty array of strings');
+  }
+  return [...value];
+}
+
+function stringArray(value, name) {
+  if (value === undefined) return [];
+  if (!Array.isArray(value) || !value.every((item) => typeof item === 'string')) {
+    throw new TypeError(`${name} must be an array of strings`);
+  }
+  return [...value];
+}
+
+// Whitespace, control characters and NUL cannot be part of one word.
+function word(value) {
+  if (typeof value !== 'string' || value === '' || /[\s\u0000-\u001f\u007f]/.test(value)) {
+    throw new TypeError('word must be a single word');
+  }
+  return value;
+}
+
+function count(value, name, fallback) {
+  if (value === undefined) return fallback;
+  if (!Number.isSafeInteger(value) || value < 0) throw new TypeError(`${name} must be a non-negative integer`);
+  return value;
+}
+
+function signal(value) {
+  if (value === undefined) return undefined;
+  if (!(value instanceof AbortSignal)) throw new TypeError('signal must be an AbortSignal');
+  return value;
+}
+
+function oneOf(value, name, allowed, fallback) {
+  if (value === undefined) return fallback;
+  if (!allowed.includes(value)) throw new TypeError(`${name} must be ${allowed.map((a) => `"${a}"`).join(', ').replace(/, ([^,]*)$/, ' or $1')}`);
+  return value;
+}
+
+function boolean(value, name, fallback) {
+  if (value === undefined) return fallback;
+  if (typeof value !== 'boolean') throw new TypeError(`${name} must be a boolean`);
+  return value;
+}
+
+function filePath(value, name) {
+  if (value === undefined) return undefined;
+  if (typeof value !== 'string' || value === '' || value.includes('\0')) throw new TypeError(`${name} must be a file path`);
+  return value;
+}
+
+module.exports = { options, languages, stringArray, word, count, signal, oneOf, boolean, filePath };

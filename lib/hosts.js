@@ -1,0 +1,135 @@
+'use strict';
+// Where a SpellService's checkers live: in a worker thread it owns (WorkerHost), or on the
+// calling thread (InlineHost). Both take the same requests (the Engine's methods by name) and
+// remember the languages and personal words, which a new worker starts with after one died.
+const path = require('node:path');
+const { Worker } = require('node:worker_threads');
+const { Engine } = require('./engine');
+
+// Requests that change what a new engine must start with. The personal words are on disk
+// already when they are sent, so a worker that dies before it answers must not lose them; a
+// language switch counts only once it loaded.
+function remember(state, op, args) {
+  if (op === 'setLanguages') state.languages = args[0];
+}
+function rememberAtOnce(state, op, args) {
+  if (op === 'setPersonal') state.personal = args[0];
+}
+
+function rebuildError({ name, message }) {
+  return name === 'TypeError' ? new TypeError(message) : new Error(message);
+}
+
+class InlineHost {
+  constructor(state) {
+    this.state = state;
+    this.engine = null;
+  }
+
+  async start() {
+    this.engine = new Engine(this.state);
+  }
+
+  // call: { aborted } from the service, read between slices of a check.
+  async request(op, args, call) {
+    rememberAtOnce(this.state, op, args);
+    let value;
+    if (op === 'check') {
+      value = await this.engine.check(args[0], { suggestions: args[1], isAborted: () => call.aborted });
+    } else {
+      value = this.engine[op](...args);
+    }
+    remember(this.state, op, args);
+    return value;
+  }
+
+  abort() {}
+
+  close() {
+    this.engine = null;
+  }
+}
+
+class WorkerHost {
+  // onDeath(error): told when the worker ends without being asked to.
+  constructor(state, onDeath) {
+    this.state = state;
+    this.onDeath = onDeath;
+    this.worker = null;
+    this.ready = null;
+    this.replies = new Map();
+    this.nextId = 1;
+  }
+
+  // Starts a worker with the current state, unless one runs; resolves once its engine loaded.
+  start() {
+    if (this.worker) return this.ready;
+    const worker = new Worker(path.join(__dirname, 'worker.js'), { workerData: this.state });
+    this.worker = worker;
+    // An idle service must not keep the process alive: the worker is referenced only while a
+    // request waits for it.
+    worker.unref();
+    this.ready = new Promise((resolve, reject) => {
+      worker.once('message', (message) => {
+        if (message.ready) return resolve();
+        this.stop(worker);
+        reject(rebuildError(message.error));
+      });
+      worker.once('exit', (code) => reject(new Error(`the spell service's worker stopped while starting (exit code ${code})`)));
+    });
+    worker.on('message', (message) => this.receive(message));
+    worker.on('error', () => {}); // the exit that follows says it
+    worker.on('exit', (code) => this.exited(worker, code));
+    return this.ready;
+  }
+
+  receive(message) {
+    const reply = this.replies.get(message.id);
+    if (!reply) return;
+    this.replies.delete(message.id);
+    if (this.replies.size === 0 && this.worker) this.worker.unref();
+    if (message.aborted) reply.reject(new Error('aborted'));
+    else if (message.error) reply.reject(rebuildError(message.error));
+    else {
+      remember(this.state, reply.op, reply.args);
+      reply.resolve(message.value);
+    }
+  }
+
+  exited(worker, code) {
+    if (worker !== this.worker) return; // stopped on purpose
+    this.worker = null;
+    const error = new Error(`the spell service's worker stopped unexpectedly (exit code ${code}); a new one starts with the next call`);
+    for (const reply of this.replies.values()) reply.reject(error);
+    this.replies.clear();
+    this.onDeath(error);
+  }
+
+  async request(op, args, call) {
+    rememberAtOnce(this.state, op, args);
+    await this.start();
+    const id = this.nextId++;
+    call.id = id;
+    return new Promise((resolve, reject) => {
+      this.replies.set(id, { resolve, reject, op, args });
+      this.worker.ref();
+      this.worker.postMessage({ id, op, args });
+    });
+  }
+
+  abort(call) {
+    if (this.worker && call.id !== undefined) this.worker.postMessage({ abort: call.id });
+  }
+
+  stop(worker) {
+    if (this.worker === worker) this.worker = null;
+    worker.terminate();
+  }
+
+  close() {
+    if (this.worker) this.stop(this.worker);
+    this.replies.clear();
+  }
+}
+
+module.exports = { InlineHost, WorkerHost };

@@ -1,0 +1,165 @@
+'use strict';
+// The personal word list on disk: one word per line in UTF-8, the plain format that Hunspell's
+// and Enchant's tools keep. Several services (windows, processes) may share one file, so each
+// change re-reads the file under a lock, applies only its own addition or removal, and replaces
+// the file atomically: nobody's words are lost, and a crash leaves the old list or the new one.
+const crypto = require('node:crypto');
+const fs = require('node:fs');
+const path = require('node:path');
+
+// A lock older than this was left by a process that died while holding it.
+const STALE_LOCK_MS = 10000;
+const LOCK_RETRY_MS = 5;
+
+const decoder = new TextDecoder('utf-8', { fatal: true });
+
+class BadFileError extends Error {}
+
+// The words of the file's contents, in file order; throws an Error naming the file and line for
+// bytes that are not UTF-8 and for control characters.
+function parseWords(bytes, file) {
+  let from = bytes.length >= 3 && bytes[0] === 0xef && bytes[1] === 0xbb && bytes[2] === 0xbf ? 3 : 0;
+  const words = [];
+  for (let line = 1; from <= bytes.length; line++) {
+    let to = bytes.indexOf(0x0a, from);
+    if (to === -1) to = bytes.length;
+    let text;
+    try {
+      text = decoder.decode(bytes.subarray(from, to));
+    } catch {
+      throw new BadFileError(`personal dictionary ${file}, line ${line}: not valid UTF-8`);
+    }
+    if (text.endsWith('\r')) text = text.slice(0, -1);
+    const control = text.match(/[\u0000-\u001f\u007f]/);
+    if (control) {
+      const code = control[0].charCodeAt(0).toString(16).toUpperCase().padStart(4, '0');
+      throw new BadFileError(`personal dictionary ${file}, line ${line}: control character U+${code}`);
+    }
+    const word = text.trim();
+    if (word !== '') words.push(word);
+    from = to + 1;
+  }
+  return words;
+}
+
+const serialise = (words) => (words.length ? `${words.join('\n')}\n` : '');
+
+class PersonalFile {
+  constructor(file) {
+    this.file = path.resolve(file);
+    this.lockFile = `${this.file}.lock`;
+  }
+
+  // The words of the file; none when it does not exist.
+  async read() {
+    let bytes;
+    try {
+      bytes = await fs.promises.readFile(this.file);
+    } catch (error) {
+      if (error.code === 'ENOENT') return [];
+      throw new BadFileError(`cannot read the personal dictionary ${this.file}: ${error.message}`);
+    }
+    return parseWords(bytes, this.file);
+  }
+
+  // Adds the word unless the file has it already; the file and its folder are made if needed.
+  // Resolves to the list as it now stands on disk.
+  async add(word) {
+    await fs.promises.mkdir(path.dirname(this.file), { recursive: true });
+    return this.change((words) => (words.includes(word) ? null : [...words, word]));
+  }
+
+  // Removes the word; a missing file is not created.
+  async remove(word) {
+    if (!fs.existsSync(this.file)) return [];
+    return this.change((words) => (words.includes(word) ? words.filter((w) => w !== word) : null));
+  }
+
+  // Under the lock: the current list, `edit` of it (null: no change), written atomically.
+  async change(edit) {
+    await this.lock();
+    try {
+      const words = await this.read();
+      const edited = edit(words);
+      if (edited === null) return words;
+      await this.replace(serialise(edited));
+      return edited;
+    } finally {
+      await fs.promises.rm(this.lockFile, { force: true });
+    }
+  }
+
+  async lock() {
+    for (;;) {
+      try {
+        const handle = await fs.promises.open(this.lockFile, 'wx');
+        await handle.writeFile(`${process.pid}\n`);
+        await handle.close();
+        return;
+      } catch (error) {
+        if (error.code !== 'EEXIST') throw error;
+      }
+      await this.takeOverStaleLock();
+      await new Promise((resolve) => setTimeout(resolve, LOCK_RETRY_MS));
+    }
+  }
+
+  // A lock left by a dead holder is moved aside, then removed. Two processes that both find it
+  // stale race only for the move: the loser's move fails, or moves the winner's fresh lock, which
+  // the inode check sees and puts back.
+  async takeOverStaleLock() {
+    let seen;
+    try {
+      seen = await fs.promises.stat(this.lockFile);
+    } catch (error) {
+      if (error.code === 'ENOENT') return;
+      throw error;
+    }
+    if (Date.now() - seen.mtimeMs <= STALE_LOCK_MS) return;
+    const aside = `${this.lockFile}.${crypto.randomBytes(6).toString('hex')}.stale`;
+    try {
+      await fs.promises.rename(this.lockFile, aside);
+    } catch (error) {
+      if (error.code === 'ENOENT') return;
+      throw error;
+    }
+    const moved = await fs.promises.stat(aside);
+    if (moved.ino !== seen.ino || moved.dev !== seen.dev) {
+      await fs.promises.link(aside, this.lockFile).catch(() => {});
+    }
+    await fs.promises.rm(aside, { force: true });
+  }
+
+  // A temporary file in the same folder, flushed to disk, renamed over the list: at every
+  // instant the list is either the old file or the new one.
+  async replace(contents) {
+    const temporary = path.join(path.dirname(this.file), `.${path.basename(this.file)}.${crypto.randomBytes(6).toString('hex')}.tmp`);
+    try {
+      const handle = await fs.promises.open(temporary, 'wx');
+      try {
+        await handle.writeFile(contents);
+        await handle.sync();
+      } finally {
+        await handle.close();
+      }
+      await fs.promises.rename(temporary, this.file);
+    } catch (error) {
+      await fs.promises.rm(temporary, { force: true });
+      throw error;
+    }
+    await syncFolder(path.dirname(this.file));
+  }
+}
+
+// Makes the rename itself durable. Windows cannot open a folder for this, and needs not.
+async function syncFolder(dir) {
+  if (process.platform === 'win32') return;
+  const handle = await fs.promises.open(dir, 'r');
+  try {
+    await handle.sync();
+  } finally {
+    await handle.close();
+  }
+}
+
+module.exports = { PersonalFile, parseWords, BadFileError };

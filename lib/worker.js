@@ -1,0 +1,43 @@
+'use strict';
+// The worker thread of a SpellService: owns the checkers and answers the service's requests one
+// at a time, in the order sent. An abort message for a request marks it; a check in progress
+// sees the mark between its slices and stops.
+const { parentPort, workerData } = require('node:worker_threads');
+const { Engine } = require('./engine');
+
+const errorOf = (error) => ({ name: error.name, message: error.message });
+
+let engine;
+try {
+  engine = new Engine(workerData);
+  parentPort.postMessage({ ready: true });
+} catch (error) {
+  parentPort.postMessage({ ready: false, error: errorOf(error) });
+}
+
+const aborted = new Set();
+let queue = Promise.resolve();
+
+async function answer({ id, op, args }) {
+  if (aborted.delete(id)) return parentPort.postMessage({ id, aborted: true });
+  try {
+    if (op === 'check') {
+      const [text, suggestions] = args;
+      const result = await engine.check(text, { suggestions, isAborted: () => aborted.has(id) });
+      if (result === undefined) return parentPort.postMessage({ id, aborted: true });
+      return parentPort.postMessage({ id, value: result }, [result.offsets.buffer]);
+    }
+    return parentPort.postMessage({ id, value: engine[op](...args) });
+  } catch (error) {
+    return parentPort.postMessage({ id, error: errorOf(error) });
+  } finally {
+    aborted.delete(id);
+  }
+}
+
+if (engine) {
+  parentPort.on('message', (message) => {
+    if (message.abort !== undefined) aborted.add(message.abort);
+    else queue = queue.then(() => answer(message));
+  });
+}
