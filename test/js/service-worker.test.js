@@ -1,0 +1,70 @@
+'use strict';
+// The service's worker thread: a worker that dies is reported to every call it leaves
+// unanswered and replaced at the next call with the same languages and personal words; an idle
+// service does not keep the process alive.
+const assert = require('node:assert/strict');
+const { execFileSync } = require('node:child_process');
+const path = require('node:path');
+const { suite, test } = require('node:test');
+const { fixtureDictionary } = require('./helpers');
+
+const root = path.join(__dirname, '..', '..');
+
+// Runs `source` in a new Node process whose worker threads preload worker-exit-hook.js (a
+// message { exitForTest } makes a worker run process.exit inside itself); returns its output.
+function run(source, preload = true) {
+  const args = preload ? ['--require', path.join(__dirname, 'worker-exit-hook.js')] : [];
+  return execFileSync(process.execPath, [...args, '-e', source], { encoding: 'utf8', timeout: 60000 });
+}
+
+suite('SpellService worker', () => {
+  test('a worker that exits rejects the calls it left unanswered, and the next call starts a new one', (t) => {
+    const dir = fixtureDictionary(t, 'xx_ONE', ['hello']);
+    const out = run(`
+      const { SpellService } = require(${JSON.stringify(root)});
+      const settled = (promise) => promise.then((value) => 'answered', (error) => error.message);
+      (async () => {
+        const service = await SpellService.open({ languages: ['xx_ONE'], dictionaryDirs: [${JSON.stringify(dir)}] });
+        await service.addWord('wrod');
+        const first = service._host.worker;
+        // Distinct misspellings, each a real call into Hunspell: the check outlasts the message.
+        const text = Array.from({ length: 200000 }, (_, i) => 'q' + i.toString(26).replace(/[0-9]/g, (d) => 'abcdefghij'[d])).join(' ');
+        const pending = [service.check(text), service.isMisspelled('helo'), service.suggest('helo')].map(settled);
+        await new Promise((resolve) => setImmediate(resolve));
+        first.postMessage({ exitForTest: 3 });
+        const results = await Promise.all(pending);
+        const after = (await service.check('hello helo wrod')).map((m) => m.word);
+        console.log(JSON.stringify({ results, after, replaced: service._host.worker !== first, personal: service.personalWords() }));
+        await service.close();
+      })();`);
+    const stopped = "the spell service's worker stopped unexpectedly (exit code 3); a new one starts with the next call";
+    assert.deepEqual(JSON.parse(out), { results: [stopped, stopped, stopped], after: ['helo'], replaced: true, personal: ['wrod'] });
+  });
+
+  test('a worker that exits while idle is replaced at the next call', (t) => {
+    const dir = fixtureDictionary(t, 'xx_ONE', ['hello']);
+    const out = run(`
+      const { SpellService } = require(${JSON.stringify(root)});
+      (async () => {
+        const service = await SpellService.open({ languages: ['xx_ONE'], dictionaryDirs: [${JSON.stringify(dir)}] });
+        await service.addWord('wrod');
+        const alive = setInterval(() => {}, 1000); // an idle worker does not hold the process
+        const exited = new Promise((resolve) => service._host.worker.once('exit', resolve));
+        service._host.worker.postMessage({ exitForTest: 0 });
+        await exited;
+        console.log(JSON.stringify(await service.check('hello helo wrod')));
+        clearInterval(alive);
+        await service.close();
+      })();`);
+    assert.deepEqual(JSON.parse(out), [{ start: 6, end: 10, word: 'helo' }]);
+  });
+
+  test('an idle service lets the process end without close()', (t) => {
+    const dir = fixtureDictionary(t, 'xx_ONE', ['hello']);
+    const out = run(`
+      const { SpellService } = require(${JSON.stringify(root)});
+      SpellService.open({ languages: ['xx_ONE'], dictionaryDirs: [${JSON.stringify(dir)}] })
+        .then((s) => s.check('hello helo')).then((r) => console.log(r.map((m) => m.word).join()));`, false);
+    assert.equal(out, 'helo\n');
+  });
+});
