@@ -114,3 +114,95 @@ export declare function openAs(path: string): void;
  * @throws {TypeError} `"A string was expected"` when `path` is missing or not a string.
  */
 export declare function openProperties(path: string): void;
+
+/** A dictionary that `findDictionaries` found, or that a `SpellService` uses. */
+export interface DictionaryInfo {
+  /** The language as the files name it (`"en_US"`), or the system service's tag with `_`. */
+  language: string;
+  /** Its BCP 47 form (`"en-US"`). */
+  tag: string;
+  /** The absolute folder of `<language>.aff` and `.dic`; `null` for the system service. */
+  dir: string | null;
+  backend: 'hunspell' | 'system';
+}
+
+export interface FindDictionariesOptions {
+  /** Folders searched before `DICPATH` and the platform's folders. */
+  dirs?: string[];
+}
+
+/**
+ * The dictionaries installed where the system and the user keep them (and, on Windows, the
+ * languages of the system's service), each language once, sorted by language.
+ *
+ * @throws {TypeError} `"options must be an object"`, `"dirs must be an array of strings"`.
+ */
+export declare function findDictionaries(options?: FindDictionariesOptions): DictionaryInfo[];
+
+export interface SpellServiceOptions {
+  /** One or more language names: `en_US`, `en-us`, or a bare `en`. */
+  languages: string[];
+  /** Folders searched before everything else. */
+  dictionaryDirs?: string[];
+  /** `'auto'` (default): the system service where it offers the language, else Hunspell. */
+  backend?: 'auto' | 'hunspell' | 'system';
+  /** A word-list file that keeps added words; without it they last as long as the service. */
+  personalDictionary?: string;
+  /** `true` (default): the checkers live in a worker thread; `false`: on the calling thread. */
+  worker?: boolean;
+}
+
+/** A misspelled word: `text.slice(start, end) === word` (UTF-16 offsets). */
+export interface Misspelling {
+  start: number;
+  end: number;
+  word: string;
+  /** Present only when `check` was asked for suggestions. */
+  suggestions?: string[];
+}
+
+/** What `check` needs of an `AbortSignal` (Node's and the DOM's fit), declared here so that the
+ * types need neither library. */
+export interface AbortSignalLike {
+  readonly aborted: boolean;
+  readonly reason?: unknown;
+  addEventListener(type: 'abort', listener: () => void, options?: { once?: boolean }): void;
+  removeEventListener(type: 'abort', listener: () => void): void;
+}
+
+export interface CheckOptions {
+  /** Up to this many corrections per misspelling (default 0: none, and no `suggestions` key). */
+  suggestions?: number;
+  /** Aborting rejects the call at once with the signal's reason. */
+  signal?: AbortSignalLike;
+}
+
+/**
+ * Checks whole texts in one or more languages at once, off the calling thread by default, with
+ * personal words kept in a file. Every method but `personalWords` returns a promise and reports
+ * every error, bad arguments included, by rejecting. Calls are answered in the order made.
+ */
+export declare class SpellService {
+  /** Use `SpellService.open`. */
+  private constructor();
+  /**
+   * @throws (rejects) `TypeError` naming a bad option; `Error` `no dictionary for "xx_YY"
+   * (searched: …)`, `no system spell-checking service offers "xx_YY"`, or one naming a bad
+   * personal dictionary file and line.
+   */
+  static open(options: SpellServiceOptions): Promise<SpellService>;
+  /** The resolved dictionaries, in the order given. */
+  readonly languages: DictionaryInfo[];
+  /** The misspelled words of `text`, in text order. */
+  check(text: string, options?: CheckOptions): Promise<Misspelling[]>;
+  isMisspelled(word: string): Promise<boolean>;
+  /** The languages' corrections merged round-robin, without repeats, at most `limit` (10). */
+  suggest(word: string, options?: { limit?: number }): Promise<string[]>;
+  addWord(word: string): Promise<void>;
+  removeWord(word: string): Promise<void>;
+  /** The personal words, in file order. */
+  personalWords(): string[];
+  setLanguages(languages: string[]): Promise<void>;
+  /** Ends the worker; pending and later calls reject with `the spell service is closed`. */
+  close(): Promise<void>;
+}

@@ -1,6 +1,8 @@
 // Compiled by test/package/types.test.js with `tsc --noEmit`: each line either must compile
 // with exactly the types written here or, marked @ts-expect-error, must be refused.
 import { Spellchecker, openAs, openProperties } from 'spellshell';
+import { SpellService, findDictionaries } from 'spellshell';
+import type { DictionaryInfo, Misspelling, AbortSignalLike } from 'spellshell';
 
 // Exact type equality: `any` or a wider type does not pass for the one written.
 type Equal<A, B> = (<T>() => T extends A ? 1 : 2) extends <T>() => T extends B ? 1 : 2 ? true : false;
@@ -23,6 +25,33 @@ expectType<void>()(hunspell.add('spellshell'));
 expectType<void>()(hunspell.remove('spellshell'));
 expectType<void>()(openAs('/tmp/report.txt'));
 expectType<void>()(openProperties('/tmp'));
+
+// The service and the dictionary finder.
+expectType<DictionaryInfo[]>()(findDictionaries());
+expectType<DictionaryInfo[]>()(findDictionaries({ dirs: ['/opt/dicts'] }));
+expectType<string | null>()(findDictionaries()[0].dir);
+async function service(signal: AbortSignalLike) {
+  const spell = await SpellService.open({ languages: ['en_US', 'de'], personalDictionary: '/tmp/words.txt', worker: false });
+  expectType<SpellService>()(spell);
+  expectType<Misspelling[]>()(await spell.check('a wrod', { suggestions: 3, signal }));
+  expectType<string[] | undefined>()((await spell.check('a wrod'))[0].suggestions);
+  expectType<boolean>()(await spell.isMisspelled('wrod'));
+  expectType<string[]>()(await spell.suggest('wrod', { limit: 3 }));
+  expectType<void>()(await spell.addWord('spellshell'));
+  expectType<void>()(await spell.removeWord('spellshell'));
+  expectType<string[]>()(spell.personalWords());
+  expectType<void>()(await spell.setLanguages(['fr']));
+  expectType<DictionaryInfo[]>()(spell.languages);
+  expectType<void>()(await spell.close());
+  // @ts-expect-error languages are required
+  await SpellService.open({ worker: true });
+  // @ts-expect-error the backend is one of three names
+  await SpellService.open({ languages: ['en'], backend: 'com' });
+  // @ts-expect-error the service is made by open
+  new SpellService();
+  // @ts-expect-error the languages property is read-only
+  spell.languages = [];
+}
 
 // The calls that throw at run time, refused here.
 // @ts-expect-error the class cannot be called without new
@@ -60,4 +89,4 @@ openProperties(42);
 // @ts-expect-error the module has no other members
 import { FindMisspellings } from 'spellshell';
 
-export { notString, corrections, FindMisspellings };
+export { notString, corrections, FindMisspellings, service };
