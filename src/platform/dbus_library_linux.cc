@@ -29,11 +29,12 @@ std::unique_ptr<const DBusLibrary> DBusLibrary::Load(const char* file_name) noex
 
 const DBusLibrary* DBusLibrary::ForProcess() noexcept {
   // Loaded once: a failed dlopen searches the whole library path again, which is not worth
-  // repeating on every dialog of a machine that simply has no libdbus. Kept loaded, since
-  // libdbus keeps process-wide state (its locks, its per-thread data) that must not go away
-  // between calls.
-  static const std::unique_ptr<const DBusLibrary> process_library = Load(kFileName);
-  return process_library.get();
+  // repeating on every dialog of a machine that simply has no libdbus. Never unloaded, not even
+  // by static destructors at exit: another host thread may still be inside a dialog then, and
+  // libdbus keeps process-wide state (its locks, its per-thread data) in memory that only its
+  // own globals point to, which would show up as leaks once the library was gone.
+  static const DBusLibrary* const process_library = Load(kFileName).release();
+  return process_library;
 }
 
 }  // namespace spellshell
