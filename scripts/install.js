@@ -116,22 +116,22 @@ function describeMissing(missing) {
 }
 
 // The build tools installed next to the package (this repository's devDependencies, or an
-// application's own), or null.
+// application's own), or null. cmake-js looks for node-addon-api from the package's folder too.
 function localTools() {
   try {
-    return {
-      cmakeJs: require.resolve('cmake-js/bin/cmake-js', { paths: [packageDir] }),
-      nodePath: null,
-    };
+    const cmakeJs = require.resolve('cmake-js/bin/cmake-js', { paths: [packageDir] });
+    require.resolve('node-addon-api', { paths: [packageDir] });
+    return { cmakeJs, nodePath: null };
   } catch {
     return null;
   }
 }
 
-// npm as it runs this step (npm_execpath), else the one on PATH.
+// npm as it runs this step (npm_execpath), else the one on PATH; also under pnpm or Yarn, whose
+// own command lines differ.
 function npmCommand(args) {
   const npmCli = process.env.npm_execpath;
-  return npmCli && /\.c?js$/.test(npmCli) ? [process.execPath, [npmCli, ...args]] : ['npm', args];
+  return npmCli && /npm-cli\.c?js$/.test(npmCli) ? [process.execPath, [npmCli, ...args]] : ['npm', args];
 }
 
 // Installs the pinned tools into a fresh temporary folder; npm's own configuration (registry,
