@@ -212,6 +212,38 @@ TEST(two_backends_initialise_com_once_and_the_last_one_uninitialises_it) {
   EXPECT(Apartment() == "none");
 }
 
+TEST(each_thread_initialises_com_for_its_own_backends_while_another_holds_one) {
+  auto main_backend = std::make_unique<WindowsSpellBackend>();
+  EXPECT(main_backend->SetDictionary("en-US", ""));
+  // Three threads, as three worker environments: each one's first backend initialises COM on
+  // that thread and answers through the service; the last one leaves its thread as it found it.
+  std::vector<std::thread> threads;
+  std::vector<int> answered(3, 0);
+  for (int i = 0; i < 3; ++i) {
+    threads.emplace_back([&answered, i] {
+      {
+        WindowsSpellBackend first;
+        EXPECT(spellshell::BackendComUsers == 1);
+        EXPECT(Apartment() == "STA");
+        EXPECT(first.HasSpellCheckerFactory());
+        EXPECT(first.SetDictionary(i == 1 ? "fr-FR" : "en-US", ""));
+        WindowsSpellBackend second;
+        EXPECT(second.SetDictionary("en-US", ""));
+        answered[i] = first.IsMisspelled("wrod") + 2 * second.IsMisspelled("hello");
+      }
+      EXPECT(Apartment() == "none");
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT((answered == std::vector<int>{1, 1, 1}));
+  // The threads' CoUninitialize calls were their own: the main thread's apartment is intact.
+  EXPECT(Apartment() == "STA");
+  EXPECT(main_backend->IsMisspelled("wrod"));
+  EXPECT(spellshell::BackendComUsers == 1);
+  main_backend.reset();
+  EXPECT(Apartment() == "none");
+}
+
 TEST(every_reference_handed_out_was_released) {
   // Every backend above is gone: the service holds no object for anyone.
   EXPECT(g_live_objects != nullptr);

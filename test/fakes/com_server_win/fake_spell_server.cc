@@ -19,7 +19,9 @@
 // is guarded by a lock.
 //
 // FakeSpellServiceLiveObjects (exported) counts the objects alive, so that a test can prove that
-// every reference handed out was released.
+// every reference handed out was released. A script cannot call it, so when the process unloads
+// the server, the count is also written to the file named by SPELLSHELL_FAKE_SERVICE_REPORT
+// (when set): "live objects: N".
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
@@ -397,6 +399,20 @@ LONG SetStringValue(HKEY key, const wchar_t* name, const std::wstring& value) {
                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
 
+// Only kernel32 here: DllMain runs under the loader lock.
+void WriteReport() {
+  wchar_t path[MAX_PATH];
+  const DWORD length = GetEnvironmentVariableW(L"SPELLSHELL_FAKE_SERVICE_REPORT", path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return;
+  HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                            nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  const std::string text = "live objects: " + std::to_string(g_live_objects.load()) + "\n";
+  DWORD written = 0;
+  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
 }  // namespace
 
 extern "C" {
@@ -405,6 +421,8 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) {
     g_module = instance;
     DisableThreadLibraryCalls(instance);
+  } else if (reason == DLL_PROCESS_DETACH) {
+    WriteReport();
   }
   return TRUE;
 }
