@@ -145,7 +145,7 @@ async function misspellingsOf(text, { offsets, suggestions }) {
     const entry = { start, end, word: text.slice(start, end) };
     if (suggestions) entry.suggestions = [...suggestions[i / 2]];
     result.push(entry);
-    if (i % 40000 === 39998) await yieldToEvents();
+    if (i % 10000 === 9998) await yieldToEvents();
   }
   return result;
 }

@@ -20,6 +20,9 @@ function rebuildError({ name, message }) {
   return name === 'TypeError' ? new TypeError(message) : new Error(message);
 }
 
+// Characters of a long text per message to the worker.
+const TEXT_PART = 256 * 1024;
+
 class InlineHost {
   constructor(state) {
     this.state = state;
@@ -110,11 +113,33 @@ class WorkerHost {
     await this.start();
     const id = this.nextId++;
     call.id = id;
-    return new Promise((resolve, reject) => {
+    const reply = new Promise((resolve, reject) => {
       this.replies.set(id, { resolve, reject, op, args });
-      this.worker.ref();
-      this.worker.postMessage({ id, op, args });
     });
+    const worker = this.worker;
+    worker.ref();
+    if (op === 'check' && args[0].length > TEXT_PART) {
+      // Copying a long text into a message takes tens of milliseconds on this thread: it goes
+      // in parts, one per turn of the event loop, so that the caller's own events get their turn.
+      const text = args[0];
+      for (let from = 0; from < text.length; from += TEXT_PART) {
+        if (call.aborted || this.worker !== worker) break;
+        worker.postMessage({ part: id, text: text.slice(from, from + TEXT_PART) });
+        await new Promise((resolve) => setImmediate(resolve));
+      }
+      if (call.aborted && this.replies.has(id)) {
+        // The request itself was never sent: nothing will answer it (abort() told the worker to
+        // drop the parts).
+        this.replies.get(id).reject(new Error('aborted'));
+        this.replies.delete(id);
+        if (this.replies.size === 0) worker.unref();
+      } else if (this.worker === worker) {
+        worker.postMessage({ id, op, args: [null, ...args.slice(1)] });
+      }
+    } else {
+      worker.postMessage({ id, op, args });
+    }
+    return reply;
   }
 
   abort(call) {

@@ -16,6 +16,7 @@ try {
 }
 
 const aborted = new Set();
+const parts = new Map();
 let queue = Promise.resolve();
 
 async function answer({ id, op, args }) {
@@ -37,7 +38,19 @@ async function answer({ id, op, args }) {
 
 if (engine) {
   parentPort.on('message', (message) => {
-    if (message.abort !== undefined) aborted.add(message.abort);
-    else queue = queue.then(() => answer(message));
+    if (message.part !== undefined) {
+      // A long text arrives in parts before its request (which then carries null for it).
+      if (!parts.has(message.part)) parts.set(message.part, []);
+      parts.get(message.part).push(message.text);
+    } else if (message.abort !== undefined) {
+      aborted.add(message.abort);
+      parts.delete(message.abort);
+    } else {
+      if (message.op === 'check' && message.args[0] === null) {
+        message.args[0] = (parts.get(message.id) || []).join('');
+        parts.delete(message.id);
+      }
+      queue = queue.then(() => answer(message));
+    }
   });
 }
