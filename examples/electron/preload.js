@@ -4,7 +4,7 @@ const { contextBridge, ipcRenderer } = require('electron');
 
 contextBridge.exposeInMainWorld('spellshell', {
   languages: () => ipcRenderer.invoke('spellcheck:languages'),
-  setLanguage: (language) => ipcRenderer.invoke('spellcheck:set-language', language),
+  setLanguages: (languages) => ipcRenderer.invoke('spellcheck:set-languages', languages),
   check: (text) => ipcRenderer.invoke('spellcheck:check', text),
   addWord: (word) => ipcRenderer.invoke('spellcheck:add-word', word),
   openWith: (file) => ipcRenderer.invoke('file:open-with', file),

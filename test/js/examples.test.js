@@ -1,60 +1,17 @@
 'use strict';
-// The Electron example (examples/electron): its spell checking service against real
-// dictionaries, and its main process against a stand-in for Electron's modules.
+// The Electron example (examples/electron): its main process against a stand-in for Electron's
+// modules, with the system's en_US dictionary (Debian's hunspell-en-us in /usr/share/hunspell).
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const Module = require('node:module');
+const os = require('node:os');
 const path = require('node:path');
 const { suite, test } = require('node:test');
-const { systemDictionaryDir, fixtureDictionary } = require('./helpers');
 
 const exampleDir = path.join(__dirname, '..', '..', 'examples', 'electron');
-const { SpellcheckService } = require(path.join(exampleDir, 'spellcheck-service'));
-
-// A folder with two small dictionaries, xx_ONE and xx_TWO, and a word list without its .aff.
-function twoLanguages(t) {
-  const dir = fixtureDictionary(t, 'xx_ONE', ['hello', 'world']);
-  fs.writeFileSync(path.join(dir, 'xx_TWO.aff'), 'SET UTF-8\nTRY abcdefghijklmnopqrstuvwxyz\n');
-  fs.writeFileSync(path.join(dir, 'xx_TWO.dic'), '2\nbonjour\nmonde\n');
-  fs.writeFileSync(path.join(dir, 'xx_HALF.dic'), '1\nhalf\n');
-  return dir;
-}
-
-suite('Electron example: the spell checking service', () => {
-  test('lists the complete Hunspell dictionaries of its folder', (t) => {
-    const service = new SpellcheckService({ dictionaryDir: twoLanguages(t) });
-    assert.equal(service.checker.isHunspell(), true);
-    assert.deepEqual(service.languages(), ['xx_ONE', 'xx_TWO']);
-  });
-
-  test('finds the misspelled words of a text, where they are, with suggestions', () => {
-    const service = new SpellcheckService({ dictionaryDir: systemDictionaryDir, maxSuggestions: 3 });
-    assert.equal(service.setLanguage('en_US'), true);
-    assert.deepEqual(service.check("Spellshell checks the wrods, don't it?"), [
-      { word: 'Spellshell', start: 0, end: 10, suggestions: ['Spell shell', 'Spell-shell', 'Spells hell'] },
-      { word: 'wrods', start: 22, end: 27, suggestions: ['words', 'rods', 'woods'] },
-    ]);
-    assert.deepEqual(service.check('All is well.'), []);
-  });
-
-  test('switches languages, keeps the old one when a switch fails, and keeps added words', (t) => {
-    const service = new SpellcheckService({ dictionaryDir: twoLanguages(t) });
-    assert.equal(service.setLanguage('xx_ONE'), true);
-    service.addWord('spellshell');
-    assert.deepEqual(service.check('hello spellshell bonjour').map((m) => m.word), ['bonjour']);
-
-    assert.equal(service.setLanguage('xx-TWO'), true);
-    assert.equal(service.language, 'xx-TWO');
-    assert.deepEqual(service.check('hello spellshell bonjour').map((m) => m.word), ['hello']);
-
-    assert.equal(service.setLanguage('xx_MISSING'), false);
-    assert.equal(service.language, 'xx-TWO');
-    assert.deepEqual(service.check('hello spellshell bonjour').map((m) => m.word), ['hello']);
-  });
-});
 
 // Electron's main-process modules, as far as main.js uses them, recording what it does.
-function fakeElectron() {
+function fakeElectron(userData) {
   const handlers = new Map();
   const windows = [];
   const appEvents = new Map();
@@ -63,7 +20,11 @@ function fakeElectron() {
     windows,
     appEvents,
     module: {
-      app: { whenReady: () => Promise.resolve(), on: (name, listener) => appEvents.set(name, listener) },
+      app: {
+        whenReady: () => Promise.resolve(),
+        on: (name, listener) => appEvents.set(name, listener),
+        getPath: (name) => (name === 'userData' ? userData : assert.fail(`getPath(${name})`)),
+      },
       ipcMain: { handle: (channel, handler) => handlers.set(channel, handler) },
       BrowserWindow: class {
         constructor(options) {
@@ -79,8 +40,9 @@ function fakeElectron() {
 }
 
 suite('Electron example: the main process', () => {
-  test('offers spell checking and the dialogs to its pages over IPC', async (t) => {
-    const electron = fakeElectron();
+  test('offers the spell service and the dialogs to its pages over IPC', async (t) => {
+    const userData = fs.mkdtempSync(path.join(os.tmpdir(), 'spellshell-electron-'));
+    const electron = fakeElectron(userData);
     const load = Module._load;
     Module._load = function (request, ...rest) {
       return request === 'electron' ? electron.module : load.call(this, request, ...rest);
@@ -88,6 +50,8 @@ suite('Electron example: the main process', () => {
     const previousBus = process.env.DBUS_SESSION_BUS_ADDRESS;
     t.after(() => {
       Module._load = load;
+      electron.appEvents.get('will-quit')?.();
+      fs.rmSync(userData, { recursive: true, force: true });
       if (previousBus === undefined) delete process.env.DBUS_SESSION_BUS_ADDRESS;
       else process.env.DBUS_SESSION_BUS_ADDRESS = previousBus;
     });
@@ -95,9 +59,9 @@ suite('Electron example: the main process', () => {
     const { ready } = require(path.join(exampleDir, 'main.js'));
     await ready;
     assert.deepEqual([...electron.handlers.keys()], [
-      'spellcheck:languages',
-      'spellcheck:set-language',
       'spellcheck:check',
+      'spellcheck:languages',
+      'spellcheck:set-languages',
       'spellcheck:add-word',
       'file:open-with',
       'file:properties',
@@ -107,26 +71,39 @@ suite('Electron example: the main process', () => {
     for (const file of [electron.windows[0].options.webPreferences.preload, electron.windows[0].file]) {
       assert.ok(fs.existsSync(file), file);
     }
-    assert.deepEqual([...electron.appEvents.keys()], ['window-all-closed']);
+    assert.deepEqual([...electron.appEvents.keys()].sort(), ['will-quit', 'window-all-closed']);
 
-    const invoke = (channel, ...args) => electron.handlers.get(channel)({ sender: null }, ...args);
-    const { available, current } = invoke('spellcheck:languages');
-    assert.equal(current, 'en_US');
+    const page = { id: 1 };
+    const invoke = (channel, ...args) => electron.handlers.get(channel)({ sender: page }, ...args);
+    const { available, current } = await invoke('spellcheck:languages');
+    assert.deepEqual(current, ['en_US']);
     assert.ok(available.includes('en_US'), available.join(' '));
-    assert.deepEqual(invoke('spellcheck:check', 'a wrod').map((m) => m.word), ['wrod']);
-    assert.equal(invoke('spellcheck:add-word', 'wrod'), undefined);
-    assert.deepEqual(invoke('spellcheck:check', 'a wrod'), []);
-    assert.equal(invoke('spellcheck:set-language', 'xx_MISSING'), false);
-    assert.deepEqual(invoke('spellcheck:check', 'a wrod'), []);
-    // A page that sends no string still gets an answer instead of the module's TypeError.
-    assert.deepEqual(invoke('spellcheck:check', 42), []);
+    assert.deepEqual(await invoke('spellcheck:check', 'a wrod'), [
+      { start: 2, end: 6, word: 'wrod', suggestions: ['word', 'rod', 'trod', 'wood', 'prod'] },
+    ]);
+
+    // A newer check from the same page aborts the older one.
+    const older = invoke('spellcheck:check', 'wrod '.repeat(100000));
+    const newer = invoke('spellcheck:check', 'helo');
+    await assert.rejects(older, { name: 'AbortError' });
+    assert.deepEqual((await newer).map((m) => m.word), ['helo']);
+
+    assert.equal(await invoke('spellcheck:add-word', 'wrod'), undefined);
+    assert.deepEqual(await invoke('spellcheck:check', 'a wrod'), []);
+    assert.equal(fs.readFileSync(path.join(userData, 'personal-words.txt'), 'utf8'), 'wrod\n');
+    assert.equal(await invoke('spellcheck:set-languages', ['xx_MISSING']), false);
+    assert.equal(await invoke('spellcheck:set-languages', 'en_US'), false);
+    assert.deepEqual((await invoke('spellcheck:languages')).current, ['en_US']);
+    // A page that sends no string still gets an answer.
+    assert.deepEqual(await invoke('spellcheck:check', 42), []);
+    await assert.rejects(invoke('spellcheck:add-word', 42), { name: 'TypeError', message: 'word must be a single word' });
 
     // No desktop here: the dialogs are asked for and quietly come to nothing. (On Windows they
     // would open real windows.)
     if (process.platform !== 'win32') {
       process.env.DBUS_SESSION_BUS_ADDRESS = 'unix:path=/nonexistent/spellshell-bus';
-      assert.equal(invoke('file:open-with', __filename), undefined);
-      assert.equal(invoke('file:properties', undefined), undefined);
+      assert.equal(await invoke('file:open-with', __filename), undefined);
+      assert.equal(await invoke('file:properties', undefined), undefined);
     }
   });
 });
