@@ -7,10 +7,12 @@
 // dictionaries do not segment into words.
 //
 // This layer must keep up with a bare regex-and-isMisspelled loop, so the scan is one simple
-// regular expression (starting with a letter, which the engine can look for quickly) and the
-// rarer rules look only at the characters around each match.
-
-const RUN = /\p{L}[\p{L}\p{M}]*(?:['’]\p{L}[\p{L}\p{M}]*)*/gu;
+// regular expression and the rarer rules look only at the characters around each match. Each
+// letter is tried against A-Z and a-z before the Unicode classes: on mostly Latin text that
+// halves the scan, since a Unicode property test is a search through hundreds of ranges.
+const LETTER = '(?:[A-Za-z]|\\p{L})';
+const LETTER_OR_MARK = '(?:[A-Za-z]|[\\p{L}\\p{M}])';
+const RUN = new RegExp(`${LETTER}${LETTER_OR_MARK}*(?:['’]${LETTER}${LETTER_OR_MARK}*)*`, 'gu');
 
 // Tried only where a run is followed by a character that can continue one of them.
 const URL_AT = /[A-Za-z][A-Za-z0-9+.-]*:\/\/\S*|www\.\S*/iy;
@@ -21,6 +23,10 @@ const DIGIT = /^\p{Nd}$/u;
 // Scripts written without spaces between words: Hunspell dictionaries cannot judge their runs.
 const UNSEGMENTED_CLASS = '\\p{sc=Han}\\p{sc=Hiragana}\\p{sc=Katakana}\\p{sc=Hangul}\\p{sc=Thai}\\p{sc=Lao}\\p{sc=Khmer}\\p{sc=Myanmar}';
 const HAS_UNSEGMENTED = new RegExp(`[${UNSEGMENTED_CLASS}]`, 'u');
+// The blocks those scripts live in, as a few plain ranges (and the surrogates of the
+// supplementary ideographs): a quick first look at a whole text, ten times faster than the
+// script classes, which only the texts it finds something in need.
+const MAYBE_UNSEGMENTED = /[\u0E00-\u0EFF\u1000-\u11FF\u1780-\u17FF\u2E80-\u9FFF\uA960-\uA97F\uAC00-\uD7FF\uF900-\uFAFF\uFF00-\uFFEF\uD840-\uD8BF]/;
 const UNSEGMENTED = new RegExp(`[${UNSEGMENTED_CLASS}]+`, 'gu');
 
 // Whether the code point is a decimal digit or the underscore.
@@ -39,11 +45,8 @@ function codePointBefore(text, index) {
   return low;
 }
 
-// Characters after a run that may make it part of a URL or an e-mail address: : . @ + - %, and
-// the digits and underscore (s3://…, user_1@…).
-function mayContinue(code) {
-  return code === 0x3a || code === 0x2e || code === 0x40 || code === 0x2b || code === 0x2d || code === 0x25;
-}
+// After a run, `: . @ + - %` and the digits and underscore (s3://…, user_1@…) may make it part
+// of a URL or an e-mail address; only then are those patterns tried.
 
 // Walks a text word by word without allocating per word: after next() returns true, `start`,
 // `end` and `word` describe the word. Words may need NFC normalisation before they are judged.
@@ -55,7 +58,7 @@ class WordScanner {
     this.end = 0;
     this.word = '';
     // Most texts have no unsegmented script at all: then no run needs looking at for it.
-    this.mixed = HAS_UNSEGMENTED.test(text);
+    this.mixed = MAYBE_UNSEGMENTED.test(text) && HAS_UNSEGMENTED.test(text);
     this.pending = null; // the rest of a run split around unsegmented script
   }
 
@@ -73,16 +76,29 @@ class WordScanner {
       const start = match.index;
       const end = start + word.length;
       this.position = end;
-      const after = end < text.length ? text.codePointAt(end) : -1;
-      const touchesAfter = after !== -1 && isDigitOrUnderscore(after);
-      if (touchesAfter || mayContinue(after)) {
+      // The characters around the run: ASCII answers at once, anything else by its code point.
+      const after = text.charCodeAt(end); // NaN at the end of the text
+      let touchesAfter;
+      let mayContinue = false;
+      if (after < 0x80) {
+        touchesAfter = (after >= 0x30 && after <= 0x39) || after === 0x5f;
+        mayContinue = touchesAfter || after === 0x3a || after === 0x2e || after === 0x40 || after === 0x2b || after === 0x2d || after === 0x25;
+      } else {
+        touchesAfter = after >= 0x80 && isDigitOrUnderscore(text.codePointAt(end));
+        mayContinue = touchesAfter;
+      }
+      if (mayContinue) {
         const skipped = skipAt(URL_AT, text, start) || skipAt(EMAIL_AT, text, start);
         if (skipped > end) {
           this.position = skipped;
           continue;
         }
       }
-      if (touchesAfter || (start > 0 && isDigitOrUnderscore(codePointBefore(text, start)))) continue;
+      if (touchesAfter) continue;
+      if (start > 0) {
+        const before = text.charCodeAt(start - 1);
+        if (before < 0x80 ? (before >= 0x30 && before <= 0x39) || before === 0x5f : isDigitOrUnderscore(codePointBefore(text, start))) continue;
+      }
       if (this.mixed && HAS_UNSEGMENTED.test(word)) {
         this.pending = { word, offset: start, at: 0 };
         if (this.takePending()) return true;
