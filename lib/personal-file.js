@@ -142,12 +142,25 @@ class PersonalFile {
       } finally {
         await handle.close();
       }
-      await fs.promises.rename(temporary, this.file);
+      await renameOver(temporary, this.file);
     } catch (error) {
       await fs.promises.rm(temporary, { force: true });
       throw error;
     }
     await syncFolder(path.dirname(this.file));
+  }
+}
+
+// Windows refuses to replace a file that another process (or service) has open at that moment,
+// such as a reader of the list; the reader is done within milliseconds.
+async function renameOver(from, to) {
+  for (let attempt = 0; ; attempt++) {
+    try {
+      return await fs.promises.rename(from, to);
+    } catch (error) {
+      if (process.platform !== 'win32' || attempt >= 50 || !['EPERM', 'EACCES', 'EBUSY'].includes(error.code)) throw error;
+      await new Promise((resolve) => setTimeout(resolve, 10));
+    }
   }
 }
 

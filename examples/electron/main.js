@@ -11,6 +11,10 @@ const { app, BrowserWindow, ipcMain } = require('electron');
 // In an application: require('spellshell')
 const { SpellService, findDictionaries, openAs, openProperties } = require('../..');
 
+// Hunspell dictionaries are found where the system keeps them (findDictionaries); an app may
+// ship a folder of its own as well.
+const DICTIONARY_DIRS = process.env.SPELLSHELL_DICTIONARY_DIR ? [process.env.SPELLSHELL_DICTIONARY_DIR] : [];
+
 function registerHandlers(spell) {
   // A page checks as the user types: a newer check of the same page makes the older one moot.
   const running = new Map();
@@ -21,7 +25,7 @@ function registerHandlers(spell) {
     return spell.check(String(text), { suggestions: 5, signal: controller.signal });
   });
   ipcMain.handle('spellcheck:languages', () => ({
-    available: findDictionaries().map((d) => d.language),
+    available: findDictionaries({ dirs: DICTIONARY_DIRS }).map((d) => d.language),
     current: spell.languages.map((d) => d.language),
   }));
   // Pages may send anything; the service rejects what is not a list of language names.
@@ -34,6 +38,7 @@ function registerHandlers(spell) {
 const ready = app.whenReady().then(async () => {
   const spell = await SpellService.open({
     languages: ['en_US'],
+    dictionaryDirs: DICTIONARY_DIRS,
     personalDictionary: path.join(app.getPath('userData'), 'personal-words.txt'),
   });
   registerHandlers(spell);

@@ -91,7 +91,7 @@ suite('spellshell command line', () => {
     assert.equal(run.status, 0);
     const lines = run.stdout.trim().split('\n');
     assert.ok(lines.includes(`xx_ONE\t${dir}`) && lines.includes(`xx_TWO\t${dir}`), run.stdout);
-    assert.ok(lines.includes('en_US\t/usr/share/hunspell'), 'Debian\'s hunspell-en-us');
+    if (process.platform !== 'win32') assert.ok(lines.includes('en_US\t/usr/share/hunspell'), 'Debian\'s hunspell-en-us');
   });
 
   test('without --lang the language comes from the locale', (t) => {

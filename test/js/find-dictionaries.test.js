@@ -9,6 +9,7 @@ const { suite, test } = require('node:test');
 const { findDictionaries } = require('../..');
 const { dictionaryFolders } = require('../../lib/find-dictionaries');
 const { resolveLanguage } = require('../../lib/languages');
+const { systemDictionaryDir } = require('./helpers');
 
 function folder(t) {
   const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'spellshell-find-'));
@@ -37,38 +38,43 @@ function withEnv(t, values) {
 }
 
 suite('findDictionaries', () => {
+  const posix = process.platform !== 'win32';
+
   test('searches dirs, then DICPATH, then the user and system folders, in that order', (t) => {
     const root = folder(t);
-    withEnv(t, { DICPATH: `${root}/d1${path.delimiter}${path.delimiter}${root}/d2`, XDG_DATA_HOME: `${root}/xdg` });
-    assert.deepEqual(dictionaryFolders({ dirs: [`${root}/opt`, 'relative'] }).slice(0, 5), [
-      `${root}/opt`, path.resolve('relative'), `${root}/d1`, `${root}/d2`, `${root}/xdg/hunspell`,
+    const at = (...names) => path.join(root, ...names);
+    withEnv(t, { DICPATH: `${at('d1')}${path.delimiter}${path.delimiter}${at('d2')}`, XDG_DATA_HOME: at('xdg') });
+    assert.deepEqual(dictionaryFolders({ dirs: [at('opt'), 'relative'] }).slice(0, 4), [
+      at('opt'), path.resolve('relative'), at('d1'), at('d2'),
     ]);
-    assert.deepEqual(dictionaryFolders().slice(3), [
-      '/usr/local/share/hunspell', '/usr/share/hunspell', '/usr/share/myspell', '/usr/share/myspell/dicts',
-    ]);
+    assert.deepEqual(dictionaryFolders().slice(2), posix
+      ? [at('xdg', 'hunspell'), '/usr/local/share/hunspell', '/usr/share/hunspell', '/usr/share/myspell', '/usr/share/myspell/dicts']
+      : [...(process.env.LOCALAPPDATA ? [path.join(process.env.LOCALAPPDATA, 'hunspell')] : []),
+        path.join(path.dirname(process.execPath), 'hunspell')]);
   });
 
-  test('the user folder is ~/.local/share/hunspell without XDG_DATA_HOME', (t) => {
+  test('the user folder is ~/.local/share/hunspell without XDG_DATA_HOME', { skip: !posix && 'Linux folders' }, (t) => {
     withEnv(t, { DICPATH: undefined, XDG_DATA_HOME: undefined });
     assert.equal(dictionaryFolders()[0], path.join(os.homedir(), '.local', 'share', 'hunspell'));
   });
 
   test('lists each language once, from the first folder that has it, sorted by language', (t) => {
     const root = folder(t);
-    withEnv(t, { DICPATH: `${root}/second`, XDG_DATA_HOME: `${root}/xdg` });
-    dictionary(`${root}/first`, 'xx_B');
-    dictionary(`${root}/second`, 'xx_B');
-    dictionary(`${root}/second`, 'xx_A');
-    dictionary(`${root}/xdg/hunspell`, 'Xx_C');
-    const found = findDictionaries({ dirs: [`${root}/first`, `${root}/missing`] }).filter((d) => d.dir.startsWith(root));
+    const at = (...names) => path.join(root, ...names);
+    withEnv(t, { DICPATH: at('second') });
+    dictionary(at('first'), 'xx_B');
+    dictionary(at('second'), 'xx_B');
+    dictionary(at('second'), 'xx_A');
+    dictionary(at('third'), 'Xx_C');
+    const found = findDictionaries({ dirs: [at('first'), at('missing'), at('third')] }).filter((d) => d.dir.startsWith(root));
     assert.deepEqual(found, [
-      { language: 'Xx_C', tag: 'Xx-C', dir: `${root}/xdg/hunspell`, backend: 'hunspell' },
-      { language: 'xx_A', tag: 'xx-A', dir: `${root}/second`, backend: 'hunspell' },
-      { language: 'xx_B', tag: 'xx-B', dir: `${root}/first`, backend: 'hunspell' },
+      { language: 'Xx_C', tag: 'Xx-C', dir: at('third'), backend: 'hunspell' },
+      { language: 'xx_A', tag: 'xx-A', dir: at('second'), backend: 'hunspell' },
+      { language: 'xx_B', tag: 'xx-B', dir: at('first'), backend: 'hunspell' },
     ]);
   });
 
-  test('needs both files as regular files or links to them; a link keeps its own folder', (t) => {
+  test('needs both files as regular files or links to them; a link keeps its own folder', { skip: !posix && 'symbolic links' }, (t) => {
     const root = folder(t);
     withEnv(t, { DICPATH: undefined, XDG_DATA_HOME: `${root}/xdg` });
     dictionary(`${root}/real`, 'xx_REAL');
@@ -86,7 +92,7 @@ suite('findDictionaries', () => {
     assert.deepEqual(found.map((d) => d.language), ['xx_LINK']);
   });
 
-  test('passes over a folder that cannot be read', (t) => {
+  test('passes over a folder that cannot be read', { skip: !posix && 'POSIX permissions' }, (t) => {
     if (process.getuid && process.getuid() === 0) return t.skip('root reads every folder');
     const root = folder(t);
     dictionary(`${root}/closed`, 'xx_CLOSED');
@@ -96,7 +102,8 @@ suite('findDictionaries', () => {
   });
 
   test('finds the system en_US dictionary (Debian hunspell-en-us, /usr/share/hunspell)', () => {
-    assert.ok(findDictionaries().some((d) => d.language === 'en_US' && d.backend === 'hunspell'));
+    const dirs = posix ? [] : [systemDictionaryDir]; // Windows: Debian's folder through Wine's drive Z:
+    assert.ok(findDictionaries({ dirs }).some((d) => d.language === 'en_US' && d.backend === 'hunspell'));
   });
 
   test('bad options are TypeErrors', () => {
