@@ -20,9 +20,10 @@ function rebuildError({ name, message }) {
   return name === 'TypeError' ? new TypeError(message) : new Error(message);
 }
 
-// Characters of a long text per message to the worker: a part takes a few milliseconds to copy
-// into a message; a text of one part goes with its request, without extra turns.
-const TEXT_PART = 1024 * 1024;
+// A text longer than this goes to the worker in parts of TEXT_PART characters, each copied into
+// its message in a millisecond or two; a shorter one goes with its request, without extra turns.
+const ONE_MESSAGE = 1024 * 1024;
+const TEXT_PART = 256 * 1024;
 
 class InlineHost {
   constructor(state) {
@@ -119,7 +120,7 @@ class WorkerHost {
     });
     const worker = this.worker;
     worker.ref();
-    if (op === 'check' && args[0].length > TEXT_PART) {
+    if (op === 'check' && args[0].length > ONE_MESSAGE) {
       // Copying a long text into a message takes tens of milliseconds on this thread: it goes
       // in parts, one per turn of the event loop, so that the caller's own events get their turn.
       const text = args[0];
