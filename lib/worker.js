@@ -43,8 +43,8 @@ if (engine) {
       if (!parts.has(message.part)) parts.set(message.part, []);
       parts.get(message.part).push(message.text);
     } else if (message.abort !== undefined) {
-      aborted.add(message.abort);
-      parts.delete(message.abort);
+      // Parts still waiting mean that their request was never sent: nothing more will come.
+      if (!parts.delete(message.abort)) aborted.add(message.abort);
     } else {
       if (message.op === 'check' && message.args[0] === null) {
         message.args[0] = (parts.get(message.id) || []).join('');
