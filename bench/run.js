@@ -16,7 +16,10 @@ const runs = Number(process.env.BENCH_RUNS || 7);
 // on a virtual machine the processors can differ in speed by a quarter from run to run.
 const cpu = process.env.BENCH_CPU || '0';
 const pin = (command, args) => (cpu !== 'none' && process.platform === 'linux' ? ['taskset', ['-c', cpu, command, ...args]] : [command, args]);
-const peers = ['spellshell', 'nspell', 'hunspell-asm'];
+const peers = ['minimal', 'spellshell', 'nspell', 'hunspell-asm'];
+// The floor any per-word binding pays (bench/minimal_binding.cc): only the per-word rows.
+const perWord = ['baseline', ...peers];
+const loaders = perWord.filter((impl) => impl !== 'minimal');
 const data = (name) => path.join(dataDir, name);
 
 const median = (xs) => {
@@ -68,7 +71,7 @@ function main() {
     const counts = makeInputs({ dataDir, baseline, dictionaryDir });
     console.log(`inputs: ${JSON.stringify(counts)}`);
   }
-  const all = ['baseline', ...peers];
+  const all = loaders;
   const rows = [];
   const row = (name, unit, values, higherIsBetter) => rows.push({ name, unit, values, higherIsBetter });
 
@@ -76,12 +79,14 @@ function main() {
   const memory = measureAll(all, ['load'], 'memoryKiB');
   row('load en_US memory', 'MiB', Object.fromEntries(all.map((impl) => [impl, memory[impl] / 1024])), false);
   for (const [label, mode, file] of [
-    ['distinct correct words', 'distinct', 'correct.txt'],
-    ['distinct misspellings', 'distinct', 'misspelled.txt'],
-    ['running text', 'running', 'running.txt'],
+    ['distinct correct words, new object', 'fresh', 'correct.txt'],
+    ['distinct misspellings, new object', 'fresh', 'misspelled.txt'],
+    ['distinct correct words, long-lived', 'distinct', 'correct.txt'],
+    ['distinct misspellings, long-lived', 'distinct', 'misspelled.txt'],
+    ['running text, new object per pass', 'running', 'running.txt'],
   ]) {
-    const rates = measureAll(all, [mode, data(file)], 'wordsPerSecond');
-    row(label, 'k words/s', Object.fromEntries(all.map((impl) => [impl, rates[impl] / 1000])), true);
+    const rates = measureAll(perWord, [mode, data(file)], 'wordsPerSecond');
+    row(label, 'k words/s', Object.fromEntries(perWord.map((impl) => [impl, rates[impl] / 1000])), true);
   }
 
   const suggestRuns = Number(process.env.BENCH_SUGGEST_RUNS || 5);
@@ -106,35 +111,40 @@ function main() {
 
   // The table.
   const fmt = (v) => (v >= 100 ? v.toFixed(0) : v >= 10 ? v.toFixed(1) : v.toFixed(2));
-  const header = ['measure', 'C++ Hunspell', ...peers];
+  const header = ['measure', 'C++ Hunspell', 'minimal binding', 'spellshell', 'nspell', 'hunspell-asm'];
+  // Cells for the columns after the measure's name, by implementation; '-' where none.
+  const cells = (byImpl) => perWord.map((impl) => byImpl[impl] ?? '-');
   const lines = rows.map(({ name, unit, values, higherIsBetter }) => [
     `${name} (${unit})`,
     fmt(values.baseline),
     ...peers.map((p) => {
+      if (values[p] === undefined) return '-';
       const ratio = higherIsBetter ? values[p] / values.baseline : values.baseline / values[p];
       return `${fmt(values[p])} (${ratio.toFixed(2)}×)`;
     }),
   ]);
-  lines.push(['suggest lists identical to C++', '-', identical ? 'yes' : 'NO', '-', '-']);
-  lines.push(['first suggestion agrees with C++', '100%', ...peers.map(firstAgrees)]);
+  lines.push(['suggest lists identical to C++', ...cells({ spellshell: identical ? 'yes' : 'NO' })]);
+  lines.push([
+    'first suggestion agrees with C++',
+    ...cells({ baseline: '100%', ...Object.fromEntries(['spellshell', 'nspell', 'hunspell-asm'].map((i) => [i, firstAgrees(i)])) }),
+  ]);
   lines.push([
     'FindMisspellings (k words/s)',
-    fmt(find.plainWordsPerSecond / 1000),
-    `${fmt(find.findWordsPerSecond / 1000)} (${(find.findWordsPerSecond / find.plainWordsPerSecond).toFixed(2)}×)`,
-    '-',
-    '-',
+    ...cells({
+      baseline: fmt(find.plainWordsPerSecond / 1000),
+      spellshell: `${fmt(find.findWordsPerSecond / 1000)} (${(find.findWordsPerSecond / find.plainWordsPerSecond).toFixed(2)}×)`,
+    }),
   ]);
+  // Per-call time over Hunspell's own spell, from the rows measured on new objects.
   const perCall = (impl, label) => 1e9 / (rows.find((r) => r.name === label).values[impl] * 1000);
+  const overhead = (impl) =>
+    `${fmt(perCall(impl, 'distinct correct words, new object') - perCall('baseline', 'distinct correct words, new object'))} correct, ` +
+    `${fmt(perCall(impl, 'distinct misspellings, new object') - perCall('baseline', 'distinct misspellings, new object'))} misspelled`;
   lines.push([
-    'isMisspelled overhead over spell (ns/call)',
-    '-',
-    `${fmt(perCall('spellshell', 'distinct correct words') - perCall('baseline', 'distinct correct words'))} correct, ` +
-      `${fmt(perCall('spellshell', 'distinct misspellings') - perCall('baseline', 'distinct misspellings'))} misspelled ` +
-      `(a bare isHunspell call: ${fmt(bare)})`,
-    '-',
-    '-',
+    'overhead per call over spell, new object (ns)',
+    ...cells({ minimal: overhead('minimal'), spellshell: `${overhead('spellshell')} (a bare isHunspell call: ${fmt(bare)})` }),
   ]);
-  lines.push(['construct + collect (ns each; RSS growth over 300k)', '-', `${fmt(construct.nsPerConstruction)} ns, ${fmt(construct.growthKiB)} KiB`, '-', '-']);
+  lines.push(['construct + collect (ns each; RSS growth over 300k)', ...cells({ spellshell: `${fmt(construct.nsPerConstruction)} ns, ${fmt(construct.growthKiB)} KiB` })]);
 
   const widths = header.map((h, i) => Math.max(h.length, ...lines.map((l) => String(l[i]).length)));
   const print = (cells) => console.log(cells.map((c, i) => String(c).padEnd(widths[i])).join(' | '));
