@@ -25,8 +25,15 @@ class Spellchecker final : public Napi::ObjectWrap<Spellchecker> {
   // so every call first compares its receiver with the last one. Shared by the environment's
   // class and each of its objects, so that an object destroyed in any order (collection or
   // environment teardown) can make the memo forget it.
+  //
+  // It also lists the environment's live objects: while there is only one, every receiver
+  // that passes the host's class check is that object (an object whose construction failed
+  // never reaches script), so the call needs no comparison at all, the common case of an
+  // application with one checker.
   struct ReceiverMemo {
     Spellchecker* last = nullptr;
+    Spellchecker* first_live = nullptr;  // a list through next_live_/previous_live_
+    std::size_t live = 0;
   };
 
   explicit Spellchecker(const Napi::CallbackInfo& info);
@@ -55,6 +62,8 @@ class Spellchecker final : public Napi::ObjectWrap<Spellchecker> {
   bool OnOwnerThread() const { return std::this_thread::get_id() == owner_; }
 
   std::shared_ptr<ReceiverMemo> memo_;
+  Spellchecker* previous_live_ = nullptr;
+  Spellchecker* next_live_ = nullptr;
   std::unique_ptr<SpellBackend> backend_;
   // Hunspell's answers change only through this object's own calls, so they can be cached once
   // a dictionary is loaded; the system service's can change behind our back (its user
