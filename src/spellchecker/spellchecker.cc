@@ -138,16 +138,16 @@ Napi::Value Spellchecker::IsMisspelled(const Napi::CallbackInfo& info) {
   std::array<char, 256> stack;  // no need to clear: only the bytes read are used
   const std::string_view word = ReadWord(info[0], stack, word_);
   using Verdict = WordVerdictCache::Verdict;
-  Verdict* cached = nullptr;
+  WordVerdictCache::Miss miss;
   if (cache_answers_) {
-    const Verdict verdict = cache_.Lookup(word, cached);
+    const Verdict verdict = cache_.Lookup(word, miss);
     if (verdict != Verdict::kUnknown) {
       return Napi::Boolean::New(info.Env(), verdict == Verdict::kMisspelled);
     }
   }
   if (word.data() != word_.data()) word_.assign(word);
   const bool misspelled = backend_->IsMisspelled(word_);
-  if (cached != nullptr) *cached = misspelled ? Verdict::kMisspelled : Verdict::kCorrect;
+  if (cache_answers_) cache_.Remember(miss, word_, misspelled);
   return Napi::Boolean::New(info.Env(), misspelled);
 }
 

@@ -4,7 +4,7 @@
 
 namespace spellshell {
 
-WordVerdictCache::Slot* WordVerdictCache::SetOf(std::string_view word) const {
+WordVerdictCache::Place WordVerdictCache::PlaceOf(std::string_view word) const {
   // A short multiply-xor hash over 8-byte chunks: words are short, and this runs on every call.
   std::uint64_t h = word.size() * 0x9E3779B97F4A7C15ull;
   std::size_t i = 0;
@@ -20,12 +20,17 @@ WordVerdictCache::Slot* WordVerdictCache::SetOf(std::string_view word) const {
     h = (h ^ chunk) * 0xC4CEB9FE1A85EC53ull;
   }
   h ^= h >> 29;
-  return &slots_[(static_cast<std::size_t>(h) & (kSets - 1)) * kWays];
+  // The set from the low bits, the tag from the top seven, so the two are independent.
+  const auto tag = static_cast<std::uint8_t>(h >> 57);
+  return {(static_cast<std::size_t>(h) & (kSets - 1)) * kWays,
+          static_cast<std::uint8_t>(tag == kEmpty ? 1 : tag)};
 }
 
-WordVerdictCache::Slot* WordVerdictCache::Match(Slot* set, std::string_view word) {
+WordVerdictCache::Slot* WordVerdictCache::Match(Place place, std::string_view word) const {
   for (std::size_t way = 0; way < kWays; ++way) {
-    Slot& slot = set[way];
+    const std::size_t index = place.first + way;
+    if ((tags_[index] & kTagBits) != place.tag) continue;
+    Slot& slot = slots_[index];
     if (slot.length == word.size() && std::memcmp(slot.bytes, word.data(), word.size()) == 0) {
       return &slot;
     }
@@ -35,42 +40,69 @@ WordVerdictCache::Slot* WordVerdictCache::Match(Slot* set, std::string_view word
 
 WordVerdictCache::Verdict WordVerdictCache::Find(std::string_view word) const {
   if (!slots_ || !Cacheable(word)) return Verdict::kUnknown;
-  const Slot* found = Match(SetOf(word), word);
+  const Slot* found = Match(PlaceOf(word), word);
   return found != nullptr ? found->verdict : Verdict::kUnknown;
 }
 
-WordVerdictCache::Verdict WordVerdictCache::Lookup(std::string_view word, Verdict*& slot) {
-  slot = nullptr;
+WordVerdictCache::Verdict WordVerdictCache::Lookup(std::string_view word, Miss& miss) {
+  miss = Miss{};
+  if (bypass_left_ > 0) {
+    --bypass_left_;
+    return Verdict::kUnknown;
+  }
   if (!Cacheable(word)) return Verdict::kUnknown;
   Allocate();
-  Slot* set = SetOf(word);  // hashed once, for the lookup and the new slot alike
-  if (Slot* found = Match(set, word)) {
-    slot = &found->verdict;
-    return found->verdict;
+  const Place place = PlaceOf(word);  // hashed once, for the lookup and the new slot alike
+  const Slot* found = Match(place, word);
+  if (found != nullptr) ++hits_;
+  if (++looked_up_ == kWindow) {
+    if (hits_ < kMinHits) bypass_left_ = kBypass;
+    looked_up_ = 0;
+    hits_ = 0;
   }
-  // The older entry of the set makes room; the newest goes first.
-  set[1] = set[0];
-  set[0].length = static_cast<std::uint8_t>(word.size());
-  set[0].verdict = Verdict::kUnknown;
-  std::memcpy(set[0].bytes, word.data(), word.size());
-  slot = &set[0].verdict;
+  if (found != nullptr) return found->verdict;
+  // The way filled longer ago makes room (an empty one first), chosen from the tags alone.
+  const std::uint8_t* tags = &tags_[place.first];
+  const std::size_t victim = tags[0] == kEmpty     ? 0
+                             : tags[1] == kEmpty   ? 1
+                             : (tags[0] & kNewest) ? 1
+                                                   : 0;
+  miss.index = place.first + victim;
+  miss.tag = place.tag;
+  __builtin_prefetch(&slots_[miss.index], 1);
   return Verdict::kUnknown;
 }
 
+void WordVerdictCache::Remember(const Miss& miss, std::string_view word, bool misspelled) {
+  if (miss.index == Miss::kNone) return;
+  const std::size_t first = miss.index - miss.index % kWays;
+  for (std::size_t way = first; way < first + kWays; ++way) tags_[way] &= kTagBits;
+  tags_[miss.index] = static_cast<std::uint8_t>(miss.tag | kNewest);
+  Slot& slot = slots_[miss.index];
+  slot.length = static_cast<std::uint8_t>(word.size());
+  slot.verdict = misspelled ? Verdict::kMisspelled : Verdict::kCorrect;
+  std::memcpy(slot.bytes, word.data(), word.size());
+}
+
 void WordVerdictCache::Store(std::string_view word, bool misspelled) {
-  Verdict* slot = nullptr;
-  Lookup(word, slot);
-  if (slot != nullptr) *slot = misspelled ? Verdict::kMisspelled : Verdict::kCorrect;
+  Miss miss;
+  if (Lookup(word, miss) == Verdict::kUnknown) Remember(miss, word, misspelled);
 }
 
 bool WordVerdictCache::Allocate() {
   if (slots_) return false;
+  // Both touched now, while the dictionary loads, rather than page by page on later calls.
   slots_ = std::make_unique<Slot[]>(kSets * kWays);
+  tags_ = std::make_unique<std::uint8_t[]>(kSets * kWays);
   return true;
 }
 
 void WordVerdictCache::Clear() {
-  if (slots_) std::memset(static_cast<void*>(slots_.get()), 0, kBytes);
+  // The tags say which slots hold anything: 16 KiB to forget everything.
+  if (tags_) std::memset(tags_.get(), kEmpty, kSets * kWays);
+  looked_up_ = 0;
+  hits_ = 0;
+  bypass_left_ = 0;
 }
 
 }  // namespace spellshell

@@ -46,26 +46,71 @@ TEST(WordVerdictCache, ClearForgetsEverything) {
   EXPECT_EQ(cache.Find("word"), Verdict::kUnknown);
 }
 
-TEST(WordVerdictCache, ALookedUpSlotReadsUnknownUntilItsVerdictIsWritten) {
+TEST(WordVerdictCache, AMissIsKeptOnlyWhenItsAnswerIsRemembered) {
   WordVerdictCache cache;
-  Verdict* slot = nullptr;
-  EXPECT_EQ(cache.Lookup("wrod", slot), Verdict::kUnknown);
-  ASSERT_NE(slot, nullptr);
+  WordVerdictCache::Miss miss;
+  EXPECT_EQ(cache.Lookup("wrod", miss), Verdict::kUnknown);
+  ASSERT_NE(miss.index, WordVerdictCache::Miss::kNone);
   // An answer that never came (the backend threw) leaves the word unknown, never a verdict.
   EXPECT_EQ(cache.Find("wrod"), Verdict::kUnknown);
-  Verdict* again = nullptr;
+  WordVerdictCache::Miss again;
   EXPECT_EQ(cache.Lookup("wrod", again), Verdict::kUnknown);
-  EXPECT_EQ(again, slot);  // the same word does not take a second slot
-  *slot = Verdict::kMisspelled;
+  EXPECT_EQ(again.index, miss.index);  // the same word is headed for the same slot
+  cache.Remember(again, "wrod", true);
   EXPECT_EQ(cache.Find("wrod"), Verdict::kMisspelled);
   EXPECT_EQ(cache.Lookup("wrod", again), Verdict::kMisspelled);
-  EXPECT_EQ(again, slot);
 
-  Verdict* none = slot;
-  EXPECT_EQ(cache.Lookup(std::string(31, 'x'), none), Verdict::kUnknown);
-  EXPECT_EQ(none, nullptr);  // never cached
-  EXPECT_EQ(cache.Lookup("", none), Verdict::kUnknown);
-  EXPECT_EQ(none, nullptr);
+  for (const std::string& never : {std::string(31, 'x'), std::string()}) {
+    WordVerdictCache::Miss none;
+    EXPECT_EQ(cache.Lookup(never, none), Verdict::kUnknown);
+    EXPECT_EQ(none.index, WordVerdictCache::Miss::kNone);
+    cache.Remember(none, never, true);  // nothing to keep
+    EXPECT_EQ(cache.Find(never), Verdict::kUnknown);
+  }
+}
+
+// Looks the word up and, when unknown, remembers `misspelled` for it, as the script class does;
+// gives what the lookup found.
+Verdict Check(WordVerdictCache& cache, const std::string& word, bool misspelled) {
+  WordVerdictCache::Miss miss;
+  const Verdict verdict = cache.Lookup(word, miss);
+  if (verdict == Verdict::kUnknown) cache.Remember(miss, word, misspelled);
+  return verdict;
+}
+
+TEST(WordVerdictCache, AStreamOfNewWordsStopsLookingForAWhileThenLooksAgain) {
+  using C = WordVerdictCache;
+  WordVerdictCache cache;
+  cache.Store("kept", false);
+  // A window of words never seen before: the next kBypass lookups find nothing and keep nothing.
+  for (int i = 1; i < C::kWindow; ++i) Check(cache, "new" + std::to_string(i), false);
+  EXPECT_EQ(Check(cache, "kept", false), Verdict::kUnknown);
+  for (int i = 1; i < C::kBypass; ++i) Check(cache, "skipped" + std::to_string(i), true);
+  EXPECT_EQ(cache.Find("skipped1"), Verdict::kUnknown);
+  // Then it looks again, and what it kept before is still there.
+  EXPECT_EQ(Check(cache, "kept", true), Verdict::kCorrect);
+}
+
+TEST(WordVerdictCache, WordsThatComeBackKeepItLooking) {
+  using C = WordVerdictCache;
+  WordVerdictCache cache;
+  // One word in eight seen before, twice the least that keeps it looking, over many windows.
+  for (int i = 0; i < 20 * C::kWindow; ++i) {
+    const bool repeat = i % (C::kWindow / C::kMinHits / 2) == 0;
+    const Verdict verdict = Check(cache, repeat ? "again" : "new" + std::to_string(i), false);
+    if (repeat && i > 0) {
+      ASSERT_EQ(verdict, Verdict::kCorrect) << i;
+    }
+  }
+}
+
+TEST(WordVerdictCache, ClearStartsLookingAgain) {
+  WordVerdictCache cache;
+  for (int i = 0; i < WordVerdictCache::kWindow; ++i)
+    Check(cache, "new" + std::to_string(i), false);
+  cache.Clear();
+  cache.Store("word", true);
+  EXPECT_EQ(cache.Find("word"), Verdict::kMisspelled);
 }
 
 TEST(WordVerdictCache, AllocatesOnceAndReportsIt) {
@@ -98,13 +143,13 @@ TEST(WordVerdictCache, SeededRandomWordsNeverGetAWrongVerdict) {
         cache.Store(word, known->second);
       }
     } else {
-      Verdict* slot = nullptr;
-      const Verdict verdict = cache.Lookup(word, slot);
+      WordVerdictCache::Miss miss;
+      const Verdict verdict = cache.Lookup(word, miss);
       if (verdict != Verdict::kUnknown) {
         ++hits;
         ASSERT_EQ(verdict == Verdict::kMisspelled, known->second) << word;
-      } else if (slot != nullptr && random() % 8 != 0) {  // now and then an answer never comes
-        *slot = known->second ? Verdict::kMisspelled : Verdict::kCorrect;
+      } else if (random() % 8 != 0) {  // now and then an answer never comes
+        cache.Remember(miss, word, known->second);
       }
     }
   }
