@@ -16,6 +16,9 @@ function rememberAtOnce(state, op, args) {
   if (op === 'setPersonal') state.personal = args[0];
 }
 
+// What every call made or still running after close() rejects with.
+const closedError = () => new Error('the spell service is closed');
+
 function rebuildError({ name, message }) {
   return name === 'TypeError' ? new TypeError(message) : new Error(message);
 }
@@ -64,10 +67,14 @@ class WorkerHost {
     this.ready = null;
     this.replies = new Map();
     this.nextId = 1;
+    // Work begun before close() (a personal file being written) may still reach request(): it
+    // must not start a worker that nobody would end.
+    this.closed = false;
   }
 
   // Starts a worker with the current state, unless one runs; resolves once its engine loaded.
   start() {
+    if (this.closed) return Promise.reject(closedError());
     if (this.worker) return this.ready;
     const worker = new Worker(path.join(__dirname, 'worker.js'), { workerData: this.state });
     this.worker = worker;
@@ -113,6 +120,7 @@ class WorkerHost {
   async request(op, args, call) {
     rememberAtOnce(this.state, op, args);
     await this.start();
+    if (this.closed) throw closedError(); // closed while the worker started
     const id = this.nextId++;
     call.id = id;
     const reply = new Promise((resolve, reject) => {
@@ -154,9 +162,10 @@ class WorkerHost {
   }
 
   close() {
+    this.closed = true;
     if (this.worker) this.stop(this.worker);
     this.replies.clear();
   }
 }
 
-module.exports = { InlineHost, WorkerHost };
+module.exports = { InlineHost, WorkerHost, closedError };

@@ -5,12 +5,11 @@
 // in the order they were made.
 const check = require('./arguments');
 const { misspellingsOf } = require('./engine');
-const { InlineHost, WorkerHost } = require('./hosts');
+const { InlineHost, WorkerHost, closedError } = require('./hosts');
 const { PersonalFile } = require('./personal-file');
 const { resolveLanguages } = require('./resolve-languages');
 
 const CREATE = Symbol('SpellService.open');
-const closedError = () => new Error('the spell service is closed');
 
 class SpellService {
   static async open(options) {
@@ -129,6 +128,8 @@ class SpellService {
 
   async _setPersonal(words, call) {
     this._personal = words;
+    // The file has changed already; a call that close() rejected meanwhile has no one to tell.
+    if (call.settled) return;
     await this._host.request('setPersonal', [words], call);
   }
 

@@ -59,6 +59,37 @@ suite('SpellService worker', () => {
     assert.deepEqual(JSON.parse(out), [{ start: 6, end: 10, word: 'helo' }]);
   });
 
+  test('close() during addWord rejects it, and the file write that goes on starts no worker', (t) => {
+    const dir = fixtureDictionary(t, 'xx_ONE', ['hello']);
+    const file = path.join(dir, 'words.txt');
+    // A lock held by someone else keeps the addWord inside its file change until the lock goes,
+    // which is after close(). Every worker made is counted; only the one open() starts may be.
+    const out = run(`
+      const fs = require('node:fs');
+      const threads = require('node:worker_threads');
+      let started = 0;
+      threads.Worker = class extends threads.Worker {
+        constructor(...args) {
+          super(...args);
+          started++;
+        }
+      };
+      const { SpellService } = require(${JSON.stringify(root)});
+      const file = ${JSON.stringify(file)};
+      let message;
+      process.on('exit', () => console.log(JSON.stringify({ message, started, file: fs.readFileSync(file, 'utf8') })));
+      (async () => {
+        const service = await SpellService.open({ languages: ['xx_ONE'], dictionaryDirs: [${JSON.stringify(dir)}], personalDictionary: file });
+        fs.writeFileSync(file + '.lock', '1\\n');
+        const adding = service.addWord('wrod').catch((error) => (message = error.message));
+        await new Promise((resolve) => setImmediate(resolve)); // the change waits for the lock
+        await service.close();
+        await adding;
+        fs.rmSync(file + '.lock');
+      })();`, false);
+    assert.deepEqual(JSON.parse(out), { message: 'the spell service is closed', started: 1, file: 'wrod\n' });
+  });
+
   test('an idle service lets the process end without close()', (t) => {
     const dir = fixtureDictionary(t, 'xx_ONE', ['hello']);
     const out = run(`
