@@ -14,9 +14,12 @@ const LETTER = '(?:[A-Za-z]|\\p{L})';
 const LETTER_OR_MARK = '(?:[A-Za-z]|[\\p{L}\\p{M}])';
 const RUN = new RegExp(`${LETTER}${LETTER_OR_MARK}*(?:['’]${LETTER}${LETTER_OR_MARK}*)*`, 'gu');
 
-// Tried only where a run is followed by a character that can continue one of them.
-const URL_AT = /[A-Za-z][A-Za-z0-9+.-]*:\/\/\S*|www\.\S*/iy;
-const EMAIL_AT = /[\p{L}\p{N}._%+-]+@[\p{L}\p{N}-]+(?:\.[\p{L}\p{N}-]+)*/uy;
+// Tried only where a run is followed by a character that can continue one of them. The scheme
+// and the local part are bounded (32 and 64 characters, the most real ones use): unbounded, each
+// try on text such as `ab-ab-ab-…` or base64 would read to its end, and the scan would be
+// quadratic.
+const URL_AT = /[A-Za-z][A-Za-z0-9+.-]{0,31}:\/\/\S*|www\.\S*/iy;
+const EMAIL_AT = /[\p{L}\p{N}._%+-]{1,64}@[\p{L}\p{N}-]+(?:\.[\p{L}\p{N}-]+)*/uy;
 
 const DIGIT = /^\p{Nd}$/u;
 

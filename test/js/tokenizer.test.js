@@ -1,6 +1,7 @@
 'use strict';
 // The words that a check looks at: which runs of a text count as words, and where they are.
 const assert = require('node:assert/strict');
+const crypto = require('node:crypto');
 const { suite, test } = require('node:test');
 const { words } = require('../../lib/tokenizer');
 
@@ -54,5 +55,16 @@ suite('tokeniser', () => {
     const found = words(text);
     assert.equal(found.length, 40000);
     assert.deepEqual(found.at(-1), { start: text.length - 6, end: text.length - 1, word: 'gamma' });
+  });
+
+  // Each run there is followed by a character that may start a URL or an e-mail address; when
+  // those patterns read to the end of the text at every try, a megabyte takes minutes.
+  test('a megabyte of short runs joined by - or of base64url is scanned to the end', () => {
+    const joined = 'ab-'.repeat(350000); // 1 MB
+    assert.equal(words(joined).length, joined.length / 3);
+    const base64 = crypto.randomBytes(768 * 1024).toString('base64url');
+    assert.equal(base64.length, 1024 * 1024);
+    const runs = base64.match(/(?<![A-Za-z0-9_])[A-Za-z]+(?![A-Za-z0-9_])/g) ?? [];
+    assert.deepEqual(words(base64).map((w) => w.word), runs);
   });
 });
