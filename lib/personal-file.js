@@ -133,21 +133,35 @@ class PersonalFile {
   // A temporary file in the same folder, flushed to disk, renamed over the list: at every
   // instant the list is either the old file or the new one.
   async replace(contents) {
-    const temporary = path.join(path.dirname(this.file), `.${path.basename(this.file)}.${crypto.randomBytes(6).toString('hex')}.tmp`);
+    // A list that is a link (into a synced folder, say) is replaced where the link points, or
+    // the rename would put a plain file in the link's place; and the new file gets the old one's
+    // permissions, or a private list would turn readable by all. Resolved at each change: the
+    // link may be pointed elsewhere meanwhile.
+    let target = this.file;
+    let mode;
+    try {
+      target = await fs.promises.realpath(this.file);
+      mode = (await fs.promises.stat(target)).mode & 0o7777;
+    } catch (error) {
+      if (error.code !== 'ENOENT') throw error;
+    }
+    const dir = path.dirname(target);
+    const temporary = path.join(dir, `.${path.basename(target)}.${crypto.randomBytes(6).toString('hex')}.tmp`);
     try {
       const handle = await fs.promises.open(temporary, 'wx');
       try {
         await handle.writeFile(contents);
+        if (mode !== undefined) await handle.chmod(mode);
         await handle.sync();
       } finally {
         await handle.close();
       }
-      await renameOver(temporary, this.file);
+      await renameOver(temporary, target);
     } catch (error) {
       await fs.promises.rm(temporary, { force: true });
       throw error;
     }
-    await syncFolder(path.dirname(this.file));
+    await syncFolder(dir);
   }
 }
 

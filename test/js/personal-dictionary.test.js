@@ -82,6 +82,30 @@ suite('personal dictionary file: the service', () => {
     assert.deepEqual(fs.readdirSync(path.dirname(file)), ['words.txt'], 'no temporary or lock file left');
   });
 
+  test('a list that is a link stays a link: its target is rewritten, with its permissions', async (t) => {
+    const dir = folder(t);
+    const real = path.join(dir, 'real', 'words.txt');
+    const link = path.join(dir, 'link.txt');
+    fs.mkdirSync(path.dirname(real));
+    fs.writeFileSync(real, 'alpha\n');
+    fs.chmodSync(real, 0o600);
+    try {
+      fs.symlinkSync(path.join('real', 'words.txt'), link, 'file');
+    } catch (error) {
+      if (process.platform === 'win32' && error.code === 'EPERM') return t.skip('no right to make links here');
+      throw error;
+    }
+    const service = await open(t, link);
+    await service.addWord('beta');
+    await service.addWord('gamma');
+    await service.removeWord('alpha');
+    assert.equal(fs.lstatSync(link).isSymbolicLink(), true);
+    assert.equal(fs.readlinkSync(link), path.join('real', 'words.txt'));
+    assert.equal(fs.readFileSync(real, 'utf8'), 'beta\ngamma\n');
+    if (process.platform !== 'win32') assert.equal(fs.statSync(real).mode & 0o777, 0o600);
+    assert.deepEqual(fs.readdirSync(path.dirname(real)), ['words.txt'], 'no temporary file left');
+  });
+
   test('a bad file makes open reject and is never rewritten', async (t) => {
     const file = path.join(folder(t), 'words.txt');
     const bytes = Buffer.from('good\nbad\0word\n');
