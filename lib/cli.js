@@ -140,6 +140,7 @@ async function main(argv, { stdout = process.stdout, stderr = process.stderr, st
 
   let status = 0;
   let bytes = 0;
+  let standardInput;
   const progress = stderr.isTTY ? (done) => {
     if (options.files.length > PROGRESS_FILES || bytes > PROGRESS_BYTES) {
       stderr.write(`\rspellshell: ${done} of ${options.files.length} files checked`);
@@ -149,7 +150,9 @@ async function main(argv, { stdout = process.stdout, stderr = process.stderr, st
     for (const [index, file] of options.files.entries()) {
       let text;
       try {
-        text = await readInput(file, stdin);
+        // Standard input ends once: a second `-` gets the text the first one read.
+        if (file === '-') text = await (standardInput ??= readInput(file, stdin));
+        else text = await readInput(file, stdin);
       } catch (error) {
         if (stderr.isTTY) stderr.write('\r\x1b[K');
         fail(`cannot read ${file}: ${error.code === 'ENOENT' ? 'no such file' : error.message}`);

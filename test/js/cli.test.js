@@ -53,6 +53,15 @@ suite('spellshell command line', () => {
     ]);
   });
 
+  test('- given twice checks standard input twice, and exits 1', (t) => {
+    const dir = setUp(t);
+    assert.deepEqual(spellshell(dir, ['--lang', 'xx_ONE', '--dict-dir', '.', '-', '-'], { input: 'helo wrld\n' }), {
+      status: 1,
+      stdout: '<stdin>:1:1: helo -> hello\n<stdin>:1:6: wrld -> world\n<stdin>:1:1: helo -> hello\n<stdin>:1:6: wrld -> world\n',
+      stderr: '',
+    });
+  });
+
   test('several languages, and words of the --personal file, are accepted; nothing misspelled exits 0', (t) => {
     const dir = setUp(t, { 'a.txt': 'hello bonjour spellshell\n', 'mine.txt': 'spellshell\n' });
     assert.deepEqual(spellshell(dir, ['--lang', 'xx_ONE,xx_TWO', '--dict-dir', '.', '--personal', 'mine.txt', 'a.txt']),
