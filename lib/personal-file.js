@@ -5,9 +5,11 @@
 // the file atomically: nobody's words are lost, and a crash leaves the old list or the new one.
 const crypto = require('node:crypto');
 const fs = require('node:fs');
+const os = require('node:os');
 const path = require('node:path');
 
-// A lock older than this was left by a process that died while holding it.
+// A lock older than this was left by a process that died while holding it, unless it names a
+// process of this host that still runs.
 const STALE_LOCK_MS = 10000;
 const LOCK_RETRY_MS = 5;
 
@@ -91,13 +93,24 @@ class PersonalFile {
 
   async lock() {
     for (;;) {
+      let handle;
       try {
-        const handle = await fs.promises.open(this.lockFile, 'wx');
-        await handle.writeFile(`${process.pid}\n`);
-        await handle.close();
-        return;
+        handle = await fs.promises.open(this.lockFile, 'wx');
       } catch (error) {
         if (error.code !== 'EEXIST') throw error;
+      }
+      if (handle) {
+        // A lock we could not fill in (a full disk) is nobody's: left behind, empty, it would
+        // hold every other writer for 10 s.
+        try {
+          await handle.writeFile(`${process.pid}\n${os.hostname()}\n`);
+          await handle.close();
+        } catch (error) {
+          await handle.close().catch(() => {});
+          await fs.promises.rm(this.lockFile, { force: true });
+          throw error;
+        }
+        return;
       }
       await this.takeOverStaleLock();
       await new Promise((resolve) => setTimeout(resolve, LOCK_RETRY_MS));
@@ -116,6 +129,7 @@ class PersonalFile {
       throw error;
     }
     if (Date.now() - seen.mtimeMs <= STALE_LOCK_MS) return;
+    if (await this.holderRuns()) return;
     const aside = `${this.lockFile}.${crypto.randomBytes(6).toString('hex')}.stale`;
     try {
       await fs.promises.rename(this.lockFile, aside);
@@ -128,6 +142,27 @@ class PersonalFile {
       await fs.promises.link(aside, this.lockFile).catch(() => {});
     }
     await fs.promises.rm(aside, { force: true });
+  }
+
+  // Whether the lock names a process of this host that still runs: a slow writer (a list on a
+  // slow disk, a paused process), not a dead one. A lock that cannot be read, is garbled, or
+  // comes from another host says nothing; its age alone decides.
+  async holderRuns() {
+    let text;
+    try {
+      text = await fs.promises.readFile(this.lockFile, 'utf8');
+    } catch {
+      return false;
+    }
+    const [pid, host = ''] = text.split('\n');
+    if (!/^[1-9][0-9]{0,9}$/.test(pid) || Number(pid) > 0x7fffffff) return false;
+    if (host !== '' && host !== os.hostname()) return false;
+    try {
+      process.kill(Number(pid), 0);
+      return true;
+    } catch (error) {
+      return error.code === 'EPERM'; // it runs, as another user
+    }
   }
 
   // A temporary file in the same folder, flushed to disk, renamed over the list: at every

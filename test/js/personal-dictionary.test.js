@@ -3,13 +3,13 @@
 // never rewritten, that two services on one file lose none of each other's changes, and that a
 // writer killed at any instant leaves a whole list.
 const assert = require('node:assert/strict');
-const { spawn } = require('node:child_process');
+const { spawn, spawnSync } = require('node:child_process');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
 const { suite, test } = require('node:test');
 const { SpellService } = require('../..');
-const { parseWords } = require('../../lib/personal-file');
+const { PersonalFile, parseWords } = require('../../lib/personal-file');
 const { fixtureDictionary } = require('./helpers');
 
 function folder(t) {
@@ -147,15 +147,53 @@ suite('personal dictionary file: the service', () => {
     assert.deepEqual(one.personalWords(), left, 'a service sees the merged list at its next change');
   });
 
-  test('a lock left by a dead writer is taken over once it is older than 10 s', async (t) => {
+  // A process that ran and was reaped: its pid names no running process.
+  const deadPid = spawnSync(process.execPath, ['-e', '']).pid;
+  // [what the row shows, the lock's contents]
+  const STALE = [
+    ['of a dead writer', `${deadPid}\n`],
+    ['of a dead writer of this host', `${deadPid}\n${os.hostname()}\n`],
+    ['that is garbled', 'not a pid\n'],
+    ['that is empty', ''],
+  ];
+  for (const [name, contents] of STALE) {
+    test(`a lock ${name} is taken over once it is older than 10 s`, async (t) => {
+      const file = path.join(folder(t), 'words.txt');
+      const service = await open(t, file);
+      fs.writeFileSync(`${file}.lock`, contents);
+      const old = new Date(Date.now() - 11000);
+      fs.utimesSync(`${file}.lock`, old, old);
+      await service.addWord('wrod');
+      assert.equal(fs.readFileSync(file, 'utf8'), 'wrod\n');
+      assert.equal(fs.existsSync(`${file}.lock`), false);
+    });
+  }
+
+  test('a lock of a running process of this host is not taken over, however old', async (t) => {
     const file = path.join(folder(t), 'words.txt');
     const service = await open(t, file);
-    fs.writeFileSync(`${file}.lock`, '99999\n');
-    const old = new Date(Date.now() - 11000);
-    fs.utimesSync(`${file}.lock`, old, old);
-    await service.addWord('wrod');
+    const lock = `${file}.lock`;
+    fs.writeFileSync(lock, `${process.pid}\n${os.hostname()}\n`);
+    const old = new Date(Date.now() - 60000);
+    fs.utimesSync(lock, old, old);
+    // Counts the looks at the lock: a stale one would go at the first.
+    const takeOver = PersonalFile.prototype.takeOverStaleLock;
+    t.after(() => (PersonalFile.prototype.takeOverStaleLock = takeOver));
+    let looks = 0;
+    let lookedThrice;
+    const looked = new Promise((resolve) => (lookedThrice = resolve));
+    PersonalFile.prototype.takeOverStaleLock = async function () {
+      await takeOver.call(this);
+      if (++looks === 3) lookedThrice();
+    };
+    const adding = service.addWord('wrod');
+    await looked;
+    assert.equal(fs.readFileSync(lock, 'utf8'), `${process.pid}\n${os.hostname()}\n`);
+    assert.equal(fs.existsSync(file), false);
+    fs.rmSync(lock); // its holder lets go
+    await adding;
     assert.equal(fs.readFileSync(file, 'utf8'), 'wrod\n');
-    assert.equal(fs.existsSync(`${file}.lock`), false);
+    assert.equal(fs.existsSync(lock), false);
   });
 
   test('a writer killed with SIGKILL at any instant leaves the old list or the new one', async (t) => {
