@@ -121,6 +121,8 @@ class WorkerHost {
     rememberAtOnce(this.state, op, args);
     await this.start();
     if (this.closed) throw closedError(); // closed while the worker started
+    // Aborted while a new worker started: abort() had no id to send, and nothing must be sent.
+    if (call.aborted) throw call.reason;
     const id = this.nextId++;
     call.id = id;
     const reply = new Promise((resolve, reject) => {

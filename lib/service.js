@@ -159,6 +159,7 @@ class SpellService {
     const call = { settled: false, aborted: false, id: undefined };
     const onAbort = () => {
       call.aborted = true;
+      call.reason = signal.reason;
       call.fail(signal.reason);
       this._host.abort(call);
     };

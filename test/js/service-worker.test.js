@@ -59,6 +59,44 @@ suite('SpellService worker', () => {
     assert.deepEqual(JSON.parse(out), [{ start: 6, end: 10, word: 'helo' }]);
   });
 
+  test('a check aborted while a new worker starts is never sent to it', (t) => {
+    const dir = fixtureDictionary(t, 'xx_ONE', ['hello']);
+    const out = run(`
+      const threads = require('node:worker_threads');
+      let made;
+      const sent = [];
+      threads.Worker = class extends threads.Worker {
+        constructor(...args) {
+          super(...args);
+          if (made) made();
+        }
+        postMessage(message) {
+          sent.push(message.op ?? Object.keys(message)[0]);
+          return super.postMessage(message);
+        }
+      };
+      const { SpellService } = require(${JSON.stringify(root)});
+      (async () => {
+        const service = await SpellService.open({ languages: ['xx_ONE'], dictionaryDirs: [${JSON.stringify(dir)}] });
+        const alive = setInterval(() => {}, 1000); // an idle worker does not hold the process
+        const exited = new Promise((resolve) => service._host.worker.once('exit', resolve));
+        service._host.worker.postMessage({ exitForTest: 0 });
+        await exited;
+        sent.length = 0;
+        const controller = new AbortController();
+        const replaced = new Promise((resolve) => (made = resolve));
+        const checking = service.check('wrod '.repeat(1000), { signal: controller.signal }).catch((error) => error.message);
+        await replaced; // the check waits for the new worker to load
+        controller.abort(new Error('not wanted'));
+        const message = await checking;
+        const after = await service.isMisspelled('helo');
+        console.log(JSON.stringify({ message, after, sent }));
+        clearInterval(alive);
+        await service.close();
+      })();`);
+    assert.deepEqual(JSON.parse(out), { message: 'not wanted', after: true, sent: ['isMisspelled'] });
+  });
+
   test('close() during addWord rejects it, and the file write that goes on starts no worker', (t) => {
     const dir = fixtureDictionary(t, 'xx_ONE', ['hello']);
     const file = path.join(dir, 'words.txt');
