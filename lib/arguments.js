@@ -38,9 +38,15 @@ function count(value, name, fallback) {
   return value;
 }
 
+// Any object shaped like an AbortSignal will do (another realm's, a polyfill's), as the types
+// promise: the service reads only these members.
 function signal(value) {
   if (value === undefined) return undefined;
-  if (!(value instanceof AbortSignal)) throw new TypeError('signal must be an AbortSignal');
+  if (value instanceof AbortSignal) return value;
+  if (value === null || typeof value !== 'object' || typeof value.aborted !== 'boolean'
+    || typeof value.addEventListener !== 'function' || typeof value.removeEventListener !== 'function') {
+    throw new TypeError('signal must be an AbortSignal');
+  }
   return value;
 }
 

@@ -10,6 +10,8 @@ const { PersonalFile } = require('./personal-file');
 const { resolveLanguages } = require('./resolve-languages');
 
 const CREATE = Symbol('SpellService.open');
+// A signal-like object need not give a reason; an AbortSignal's default stands in.
+const reasonOf = (signal) => (signal.reason !== undefined ? signal.reason : new DOMException('This operation was aborted', 'AbortError'));
 
 class SpellService {
   static async open(options) {
@@ -148,7 +150,7 @@ class SpellService {
     } catch (error) {
       return Promise.reject(error);
     }
-    if (signal?.aborted) return Promise.reject(signal.reason);
+    if (signal?.aborted) return Promise.reject(reasonOf(signal));
 
     let resolve;
     let reject;
@@ -159,8 +161,8 @@ class SpellService {
     const call = { settled: false, aborted: false, id: undefined };
     const onAbort = () => {
       call.aborted = true;
-      call.reason = signal.reason;
-      call.fail(signal.reason);
+      call.reason = reasonOf(signal);
+      call.fail(call.reason);
       this._host.abort(call);
     };
     const settle = (action, value) => {

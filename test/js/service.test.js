@@ -144,6 +144,38 @@ for (const worker of [true, false]) {
       assert.equal(await service.isMisspelled('helo'), true);
     });
 
+    test('an object shaped like an AbortSignal aborts as one does', async (t) => {
+      const service = await open(t, twoLanguages(t), { languages: ['xx_ONE'], worker });
+      // Only what the types ask of a signal: aborted, reason, and the two listener methods.
+      const signalLike = (reason) => {
+        const listeners = new Set();
+        return {
+          aborted: false,
+          reason: undefined,
+          addEventListener: (type, listener) => listeners.add(listener),
+          removeEventListener: (type, listener) => listeners.delete(listener),
+          abort() {
+            this.aborted = true;
+            this.reason = reason;
+            for (const listener of [...listeners]) listener();
+          },
+          listeners,
+        };
+      };
+      const before = signalLike(new Error('not wanted'));
+      before.abort();
+      await assert.rejects(service.check('wrod', { signal: before }), { message: 'not wanted' });
+
+      const during = signalLike(undefined);
+      const long = service.check('wrod helo '.repeat(400000), { signal: during });
+      setImmediate(() => during.abort());
+      await assert.rejects(long, { name: 'AbortError', message: 'This operation was aborted' });
+
+      const unused = signalLike(new Error('never'));
+      assert.deepEqual((await service.check('wrod', { signal: unused })).map((m) => m.word), ['wrod']);
+      assert.equal(unused.listeners.size, 0, 'the listener is removed once the call is answered');
+    });
+
     test('close rejects pending and later calls; a second close resolves', async (t) => {
       const service = await open(t, twoLanguages(t), { languages: ['xx_ONE'], worker });
       await service.addWord('mine');
@@ -165,6 +197,8 @@ suite('SpellService arguments and errors', () => {
     [(s) => s.check('x', { suggestions: -1 }), TypeError, 'suggestions must be a non-negative integer'],
     [(s) => s.check('x', { suggestions: 1.5 }), TypeError, 'suggestions must be a non-negative integer'],
     [(s) => s.check('x', { signal: {} }), TypeError, 'signal must be an AbortSignal'],
+    [(s) => s.check('x', { signal: { aborted: 'no', addEventListener() {}, removeEventListener() {} } }), TypeError, 'signal must be an AbortSignal'],
+    [(s) => s.check('x', { signal: { aborted: false, addEventListener() {} } }), TypeError, 'signal must be an AbortSignal'],
     [(s) => s.check('x', 'options'), TypeError, 'options must be an object'],
     [(s) => s.isMisspelled(''), TypeError, 'word must be a single word'],
     [(s) => s.isMisspelled('two words'), TypeError, 'word must be a single word'],
