@@ -24,9 +24,11 @@ function stringArray(value, name) {
   return [...value];
 }
 
-// Whitespace, control characters and NUL cannot be part of one word.
+// Whitespace, control characters and NUL cannot be part of one word; nor can a lone surrogate,
+// which the file would store as U+FFFD while the service kept the original. (In u mode the class
+// matches only unpaired surrogates.)
 function word(value) {
-  if (typeof value !== 'string' || value === '' || /[\s\u0000-\u001f\u007f]/.test(value)) {
+  if (typeof value !== 'string' || value === '' || /[\s\u0000-\u001f\u007f]/.test(value) || /[\uD800-\uDFFF]/u.test(value)) {
     throw new TypeError('word must be a single word');
   }
   return value;

@@ -60,6 +60,7 @@ for (const worker of [true, false]) {
       await service.addWord('spellshell');
       await service.addWord('iPhone');
       await service.addWord("l'eau");
+      await service.addWord('𝒜bc'); // a surrogate pair is one character, not a lone surrogate
       const rows = [
         ['spellshell', false], ['Spellshell', false], ['SPELLSHELL', false], ['SpellShell', true], ['spellShell', true],
         ['iPhone', false], ['IPhone', true], ['IPHONE', true], ['iphone', true],
@@ -67,7 +68,7 @@ for (const worker of [true, false]) {
       ];
       for (const [word, misspelled] of rows) assert.equal(await service.isMisspelled(word), misspelled, word);
       assert.deepEqual(await flagged(service, 'Spellshell SpellShell iPhone IPhone'), ['SpellShell', 'IPhone']);
-      assert.deepEqual(service.personalWords(), ['spellshell', 'iPhone', "l'eau"]);
+      assert.deepEqual(service.personalWords(), ['spellshell', 'iPhone', "l'eau", '𝒜bc']);
     });
 
     test('removeWord truly removes, also a word the dictionary accepts again', async (t) => {
@@ -209,6 +210,8 @@ suite('SpellService arguments and errors', () => {
     [(s) => s.isMisspelled(7), TypeError, 'word must be a single word'],
     [(s) => s.suggest('x', { limit: '3' }), TypeError, 'limit must be a non-negative integer'],
     [(s) => s.addWord('line\nbreak'), TypeError, 'word must be a single word'],
+    [(s) => s.addWord('\uD800'), TypeError, 'word must be a single word'],
+    [(s) => s.isMisspelled('lone\uDC00low'), TypeError, 'word must be a single word'],
     [(s) => s.removeWord(undefined), TypeError, 'word must be a single word'],
     [(s) => s.setLanguages([]), TypeError, 'languages must be a non-empty array of strings'],
     [(s) => s.setLanguages('xx_ONE'), TypeError, 'languages must be a non-empty array of strings'],
