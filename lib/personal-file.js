@@ -11,6 +11,10 @@ const path = require('node:path');
 // A lock older than this was left by a process that died while holding it, unless it names a
 // process of this host that still runs.
 const STALE_LOCK_MS = 10000;
+// No change takes this long, however slow the disk: a lock this old is taken over even when its
+// pid runs, since after a crash and a restart the pid may belong to an unrelated process, and
+// the list must not stay locked for good.
+const ABANDONED_LOCK_MS = 10 * 60 * 1000;
 const LOCK_RETRY_MS = 5;
 
 const decoder = new TextDecoder('utf-8', { fatal: true });
@@ -128,8 +132,9 @@ class PersonalFile {
       if (error.code === 'ENOENT') return;
       throw error;
     }
-    if (Date.now() - seen.mtimeMs <= STALE_LOCK_MS) return;
-    if (await this.holderRuns()) return;
+    const age = Date.now() - seen.mtimeMs;
+    if (age <= STALE_LOCK_MS) return;
+    if (age <= ABANDONED_LOCK_MS && (await this.holderRuns())) return;
     const aside = `${this.lockFile}.${crypto.randomBytes(6).toString('hex')}.stale`;
     try {
       await fs.promises.rename(this.lockFile, aside);

@@ -169,7 +169,18 @@ suite('personal dictionary file: the service', () => {
     });
   }
 
-  test('a lock of a running process of this host is not taken over, however old', async (t) => {
+  test('a lock of a running process older than 10 minutes is taken over: its pid may be reused', async (t) => {
+    const file = path.join(folder(t), 'words.txt');
+    const service = await open(t, file);
+    fs.writeFileSync(`${file}.lock`, `${process.pid}\n${os.hostname()}\n`);
+    const old = new Date(Date.now() - 11 * 60 * 1000);
+    fs.utimesSync(`${file}.lock`, old, old);
+    await service.addWord('wrod');
+    assert.equal(fs.readFileSync(file, 'utf8'), 'wrod\n');
+    assert.equal(fs.existsSync(`${file}.lock`), false);
+  });
+
+  test('a lock of a running process of this host is not taken over within 10 minutes', async (t) => {
     const file = path.join(folder(t), 'words.txt');
     const service = await open(t, file);
     const lock = `${file}.lock`;
