@@ -83,6 +83,8 @@ suite('personal dictionary file: the service', () => {
   });
 
   test('a list that is a link stays a link: its target is rewritten, with its permissions', async (t) => {
+    // Wine makes the link, but its drive Z: then reports it as a plain file.
+    if (process.env.SPELLSHELL_WINE === '1') return t.skip('Wine does not report links on drive Z: as links');
     const dir = folder(t);
     const real = path.join(dir, 'real', 'words.txt');
     const link = path.join(dir, 'link.txt');
