@@ -80,7 +80,6 @@ Spellchecker::Spellchecker(const Napi::CallbackInfo& info)
   next_live_ = memo_->first_live;
   if (next_live_ != nullptr) next_live_->previous_live_ = this;
   memo_->first_live = this;
-  ++memo_->live;
 }
 
 Spellchecker::~Spellchecker() {
@@ -88,7 +87,6 @@ Spellchecker::~Spellchecker() {
   if (memo_->last == this) memo_->last = nullptr;
   (previous_live_ != nullptr ? previous_live_->next_live_ : memo_->first_live) = next_live_;
   if (next_live_ != nullptr) next_live_->previous_live_ = previous_live_;
-  --memo_->live;
   int64_t ignored = 0;  // a destructor must not throw; the host only fails on bad arguments
   if (cache_reported_) napi_adjust_external_memory(Env(), -kCacheBytes, &ignored);
   backend_.reset();
@@ -108,9 +106,9 @@ Spellchecker* Spellchecker::FindReceiver(const Napi::CallbackInfo& info) {
   auto* memo = static_cast<ReceiverMemo*>(info.Data());
   const napi_env env = info.Env();
   const napi_value receiver = info.This();
-  if (memo->live == 1) {
-    assert(memo->first_live == Unwrap(Napi::Object(env, receiver)));
-    return memo->first_live;
+  if (Spellchecker* only = memo->OnlyLive()) {
+    assert(only == Unwrap(Napi::Object(env, receiver)));
+    return only;
   }
   if (Spellchecker* last = memo->last) {
     // The wrap's own weak reference: it gives the object while it is alive, and the memo

@@ -33,7 +33,10 @@ class Spellchecker final : public Napi::ObjectWrap<Spellchecker> {
   struct ReceiverMemo {
     Spellchecker* last = nullptr;
     Spellchecker* first_live = nullptr;  // a list through next_live_/previous_live_
-    std::size_t live = 0;
+    // The environment's only live object, or null when there are none or several.
+    Spellchecker* OnlyLive() const {
+      return first_live != nullptr && first_live->next_live_ == nullptr ? first_live : nullptr;
+    }
   };
 
   explicit Spellchecker(const Napi::CallbackInfo& info);
