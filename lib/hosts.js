@@ -128,6 +128,10 @@ class WorkerHost {
     const reply = new Promise((resolve, reject) => {
       this.replies.set(id, { resolve, reject, op, args });
     });
+    // While a long text still goes out in parts, the worker may die and this reply be rejected
+    // before the caller holds it; unhandled for that moment, the rejection would end the
+    // application. The caller still gets it through the returned promise.
+    reply.catch(() => {});
     const worker = this.worker;
     worker.ref();
     if (op === 'check' && args[0].length > ONE_MESSAGE) {

@@ -41,6 +41,23 @@ suite('SpellService worker', () => {
     assert.deepEqual(JSON.parse(out), { results: [stopped, stopped, stopped], after: ['helo'], replaced: true, personal: ['wrod'] });
   });
 
+  test('a worker that dies while a long text is still going out in parts only rejects that check', (t) => {
+    const dir = fixtureDictionary(t, 'xx_ONE', ['hello']);
+    const out = run(`
+      const { SpellService } = require(${JSON.stringify(root)});
+      (async () => {
+        const service = await SpellService.open({ languages: ['xx_ONE'], dictionaryDirs: [${JSON.stringify(dir)}] });
+        // 8 M characters: dozens of parts, one per turn, long after the worker is gone.
+        const checking = service.check('hello '.repeat(1400000));
+        service._host.worker.postMessage({ exitForTest: 4 });
+        const result = await checking.then(() => 'answered', (error) => error.message);
+        console.log(JSON.stringify({ result, after: await service.isMisspelled('helo') }));
+        await service.close();
+      })();`);
+    const stopped = "the spell service's worker stopped unexpectedly (exit code 4); a new one starts with the next call";
+    assert.deepEqual(JSON.parse(out), { result: stopped, after: true });
+  });
+
   test('a worker that exits while idle is replaced at the next call', (t) => {
     const dir = fixtureDictionary(t, 'xx_ONE', ['hello']);
     const out = run(`
