@@ -152,7 +152,39 @@ export interface SpellServiceOptions {
   worker?: boolean;
 }
 
-/** A misspelled word: `text.slice(start, end) === word` (UTF-16 offsets). */
+/**
+ * The formats a text may be checked as. `'plain'` judges every word; the others judge only the
+ * prose: `'markdown'` (CommonMark and GitHub's extensions), `'html'`, and source code by family
+ * of comment syntax, comments and string literals only: `'code:c'` (`//`, `/* *\/`: C, C++, C#,
+ * Java, JavaScript, TypeScript, Go, Rust, Swift, Kotlin, CSS…), `'code:hash'` (`#`: shell,
+ * Python and its docstrings, Ruby, Perl, YAML, TOML, Makefile, CMake…), `'code:dash'` (`--`:
+ * SQL, Lua, Haskell…).
+ */
+export type Format = 'plain' | 'markdown' | 'html' | 'code:c' | 'code:hash' | 'code:dash';
+
+/** Every format's name. */
+export declare const FORMATS: readonly Format[];
+
+/**
+ * The format of a file by its extension or name (`README.md` → `'markdown'`, `Makefile` →
+ * `'code:hash'`); `'plain'` when unknown. Takes `/` and `\\` as separators on every platform.
+ *
+ * @throws {TypeError} `"filePath must be a string"`.
+ */
+export declare function formatForPath(filePath: string): Format;
+
+/**
+ * The format for an editor's language id (the Language Server Protocol's: `markdown`,
+ * `typescript`, `shellscript`…); `'plain'` when unknown.
+ *
+ * @throws {TypeError} `"languageId must be a string"`.
+ */
+export declare function formatForLanguageId(languageId: string): Format;
+
+/**
+ * A misspelled word: `text.slice(start, end) === word` (UTF-16 offsets), except where a
+ * character reference was decoded (`caf&eacute;` gives `café` over the whole source range).
+ */
 export interface Misspelling {
   start: number;
   end: number;
@@ -171,6 +203,8 @@ export interface AbortSignalLike {
 }
 
 export interface CheckOptions {
+  /** What the text is (default `'plain'`); only its prose is judged. */
+  format?: Format;
   /** Up to this many corrections per misspelling (default 0: none, and no `suggestions` key). */
   suggestions?: number;
   /** Aborting rejects the call at once with the signal's reason. */

@@ -1,7 +1,7 @@
 'use strict';
 // The package: the native add-on's own exports, unchanged (Spellchecker, openAs,
 // openProperties), and beside them the JavaScript layer over it (SpellService,
-// findDictionaries) from lib/.
+// findDictionaries, the formats) from lib/.
 //
 // node-gyp-build picks the binary (lib/addon.js): build/Release/spellshell.node when the add-on
 // was built here (by the install step, because no prebuilt binary loads on this machine, or by
@@ -11,9 +11,10 @@
 const { Spellchecker, openAs, openProperties } = require('./lib/addon');
 const { SpellService } = require('./lib/service');
 const { findDictionaries } = require('./lib/find-dictionaries');
+const { FORMATS, formatForPath, formatForLanguageId } = require('./lib/formats');
 
-module.exports = { Spellchecker, openAs, openProperties, SpellService, findDictionaries };
+module.exports = { Spellchecker, openAs, openProperties, SpellService, findDictionaries, FORMATS, formatForPath, formatForLanguageId };
 
 // Never runs: it names the exports for Node's ES module loader, which reads them from this
 // file's text, so that `import { SpellService } from 'spellshell'` works as well.
-0 && (module.exports = { Spellchecker: null, openAs: null, openProperties: null, SpellService: null, findDictionaries: null });
+0 && (module.exports = { Spellchecker: null, openAs: null, openProperties: null, SpellService: null, findDictionaries: null, FORMATS: null, formatForPath: null, formatForLanguageId: null });

@@ -3,7 +3,16 @@
 // language, the personal words, and the rules that combine them.
 const { Spellchecker } = require('./addon');
 const { PersonalWords } = require('./personal-words');
-const { WordScanner } = require('./tokenizer');
+const { WordScanner, camelParts } = require('./tokenizer');
+const { proseOf, FORMATS } = require('./formats');
+const { sourceRange } = require('./formats/prose');
+
+// A part of a camelCase identifier shorter than this is not judged: a lone letter is a prefix
+// (iPhone, eMail, xPosition), never a word one could misspell.
+const SHORTEST_PART = 2;
+// Whether a part in capitals (the XML of XMLHttpRequest) is judged like a word in capitals.
+const JUDGE_CAPITAL_PARTS = process.env.SPELLSHELL_CAPITAL_PARTS !== 'skip';
+const CAPITALS = /^[\p{Lu}\p{M}]+$/u;
 
 // Verdicts kept per word as written, so that the running text's repeats cost one Map lookup;
 // dropped whenever the languages or the personal words change, and when it grows this large.
@@ -66,6 +75,25 @@ class Engine {
     return this.judge(word.normalize('NFC'));
   }
 
+  // A word as the tokeniser found it: false (accepted), true (rejected), or for an identifier in
+  // camelCase that no dictionary knows whole, the parts that are rejected, as start, end pairs
+  // within the word (false when none is).
+  verdict(word) {
+    if (!this.judge(word.normalize('NFC'))) return false;
+    const parts = camelParts(word);
+    if (parts === null) return true;
+    const rejected = [];
+    for (const [start, end] of parts) {
+      if (end - start < SHORTEST_PART) continue;
+      const part = word.slice(start, end);
+      if (!JUDGE_CAPITAL_PARTS && CAPITALS.test(part)) continue;
+      // Acronyms are often written with one capital inside identifiers (HttpRequest, JsonParser):
+      // a part the dictionary knows in capitals is accepted.
+      if (this.judge(part.normalize('NFC')) && (part.length > 5 || this.judge(part.toUpperCase().normalize('NFC')))) rejected.push(start, end);
+    }
+    return rejected.length === 0 ? false : rejected;
+  }
+
   // Each language's corrections in turn (the first of each, then the second of each, …), without
   // repeats, at most `limit`.
   suggest(word, limit) {
@@ -83,43 +111,62 @@ class Engine {
     return [...merged];
   }
 
-  // The misspellings of `text` as [start, end, …] offsets in an Int32Array, and with
-  // `suggestions` > 0 the lists for each. Works in slices of SLICE_MS; `isAborted()` is asked
-  // between them, and true ends the check with `undefined`.
-  async check(text, { suggestions = 0, isAborted = () => false } = {}) {
-    const scanner = new WordScanner(text);
+  // The misspellings of `text` read as `format` as [start, end, …] offsets in an Int32Array,
+  // with `suggestions` > 0 the lists for each, and `words`: [index, word] for the misspellings
+  // whose word was decoded (an entity) and so differs from the text at its offsets. Works in
+  // slices of SLICE_MS; `isAborted()` is asked between them, and true ends the check with
+  // `undefined`.
+  async check(text, { suggestions = 0, format = 'plain', isAborted = () => false } = {}) {
+    if (!FORMATS.includes(format)) throw new TypeError(`format must be one of ${FORMATS.join(', ')}`);
+    const prose = proseOf(format, text);
+    const view = prose === null ? text : prose.text;
+    const decodes = prose === null ? [] : prose.decodes;
+    const scanner = new WordScanner(view);
     const cache = this.cache;
     let offsets = new Int32Array(64);
     let count = 0;
     const lists = suggestions > 0 ? [] : undefined;
+    const decodedWords = [];
     const suggested = new Map();
     let sliceStart = Date.now();
     let sinceClock = 0;
+    const report = (start, end, word) => {
+      if (count * 2 === offsets.length) {
+        const grown = new Int32Array(offsets.length * 2);
+        grown.set(offsets);
+        offsets = grown;
+      }
+      if (decodes.length > 0) {
+        const range = sourceRange(decodes, start, end);
+        if (range.decoded) decodedWords.push([count, word]);
+        start = range.start;
+        end = range.end;
+      }
+      offsets[count * 2] = start;
+      offsets[count * 2 + 1] = end;
+      count++;
+      if (lists) {
+        let list = suggested.get(word);
+        if (list === undefined) {
+          list = this.suggest(word, suggestions);
+          suggested.set(word, list);
+        }
+        lists.push(list);
+        sinceClock = 1024; // suggestions are slow: look at the clock after each
+      }
+    };
     while (scanner.next()) {
       const word = scanner.word;
       let rejected = cache.get(word);
       if (rejected === undefined) {
-        rejected = this.judge(word.normalize('NFC'));
+        rejected = this.verdict(word);
         if (cache.size >= CACHE_LIMIT) cache.clear();
         cache.set(word, rejected);
       }
-      if (rejected) {
-        if (count * 2 === offsets.length) {
-          const grown = new Int32Array(offsets.length * 2);
-          grown.set(offsets);
-          offsets = grown;
-        }
-        offsets[count * 2] = scanner.start;
-        offsets[count * 2 + 1] = scanner.end;
-        count++;
-        if (lists) {
-          let list = suggested.get(word);
-          if (list === undefined) {
-            list = this.suggest(word, suggestions);
-            suggested.set(word, list);
-          }
-          lists.push(list);
-          sinceClock = 1024; // suggestions are slow: look at the clock after each
+      if (rejected === true) report(scanner.start, scanner.end, word);
+      else if (rejected !== false) {
+        for (let i = 0; i < rejected.length; i += 2) {
+          report(scanner.start + rejected[i], scanner.start + rejected[i + 1], word.slice(rejected[i], rejected[i + 1]));
         }
       }
       if (++sinceClock >= 1024) {
@@ -131,18 +178,19 @@ class Engine {
         }
       }
     }
-    return { offsets: offsets.slice(0, count * 2), suggestions: lists };
+    return { offsets: offsets.slice(0, count * 2), suggestions: lists, words: decodedWords };
   }
 }
 
 // The Misspelling objects of a check's result, built in batches: a result of a million
 // misspellings must not hold up the caller's thread in one piece either.
-async function misspellingsOf(text, { offsets, suggestions }) {
+async function misspellingsOf(text, { offsets, suggestions, words = [] }) {
   const result = [];
+  const decoded = new Map(words);
   for (let i = 0; i < offsets.length; i += 2) {
     const start = offsets[i];
     const end = offsets[i + 1];
-    const entry = { start, end, word: text.slice(start, end) };
+    const entry = { start, end, word: decoded.size > 0 && decoded.has(i / 2) ? decoded.get(i / 2) : text.slice(start, end) };
     if (suggestions) entry.suggestions = [...suggestions[i / 2]];
     result.push(entry);
     if (i % 10000 === 9998) await yieldToEvents();

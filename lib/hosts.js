@@ -43,7 +43,7 @@ class InlineHost {
     rememberAtOnce(this.state, op, args);
     let value;
     if (op === 'check') {
-      value = await this.engine.check(args[0], { suggestions: args[1], isAborted: () => call.aborted });
+      value = await this.engine.check(args[0], { ...args[1], isAborted: () => call.aborted });
     } else {
       value = this.engine[op](...args);
     }

@@ -5,6 +5,7 @@
 // in the order they were made.
 const check = require('./arguments');
 const { misspellingsOf } = require('./engine');
+const { FORMATS } = require('./formats');
 const { InlineHost, WorkerHost, closedError } = require('./hosts');
 const { PersonalFile } = require('./personal-file');
 const { resolveLanguages } = require('./resolve-languages');
@@ -61,8 +62,9 @@ class SpellService {
       if (typeof text !== 'string') throw new TypeError('text must be a string');
       const given = check.options(options);
       const suggestions = check.count(given.suggestions, 'suggestions', 0);
+      const format = check.oneOf(given.format, 'format', FORMATS, 'plain');
       return [check.signal(given.signal), async (call) => {
-        const result = await this._host.request('check', [text, suggestions], call);
+        const result = await this._host.request('check', [text, { suggestions, format }], call);
         return result === undefined ? undefined : misspellingsOf(text, result);
       }];
     });

@@ -3,8 +3,10 @@
 //
 // A word is a maximal run of letters and combining marks; an apostrophe (' or ’) with letters
 // on both sides joins the run (don't, l’eau). Left out: runs that touch a digit or an
-// underscore (identifiers, 1st), URLs, e-mail addresses, and runs in scripts that Hunspell
-// dictionaries do not segment into words.
+// underscore (identifiers, 1st), URLs, e-mail addresses, runs in scripts that Hunspell
+// dictionaries do not segment into words, and the runs of tokens nobody means as words (file
+// paths and names, dotted member access, command-line options, @scope/names, format
+// specifiers, `user at host.tld`; see `chunkIsCode`).
 //
 // This layer must keep up with a bare regex-and-isMisspelled loop, so the scan is one simple
 // regular expression and the rarer rules look only at the characters around each match. Each
@@ -22,6 +24,47 @@ const URL_AT = /[A-Za-z][A-Za-z0-9+.-]{0,31}:\/\/\S*|www\.\S*/iy;
 const EMAIL_AT = /[\p{L}\p{N}._%+-]{1,64}@[\p{L}\p{N}-]+(?:\.[\p{L}\p{N}-]+)*/uy;
 
 const DIGIT = /^\p{Nd}$/u;
+
+// `john at example dot com`, `john (at) example.com`: an address spelled out so that robots miss
+// it. Tried only where a run is followed by ` at`, `(at)`, `[at]` or `<at>`; the parts are
+// bounded like EMAIL_AT's.
+const SPELLED_EMAIL_AT = /[ \t]*(?:[([<]at[)\]>]|at)[ \t]*[\p{L}\p{N}-]{1,63}(?:(?:\.|[ \t]*[([<]dot[)\]>][ \t]*|[ \t]+dot[ \t]+)[\p{L}\p{N}-]{1,63}){1,8}/uy;
+const TLD_END = /\p{L}{2,}$/u;
+
+// Characters that may glue a run into a token that is not a word: a file path or name, a
+// member access, an option, a scope, a format specifier. A run beside one of them is judged
+// only after a look at the whole chunk (the stretch between white space and brackets) it lies in.
+const GLUE = new Uint8Array(128);
+for (const c of './\\-@~%$#:+=') GLUE[c.charCodeAt(0)] = 1;
+// What ends a chunk besides white space: brackets, quotes, and separators of prose.
+const CHUNK_END = new Uint8Array(128);
+for (const c of ' \t\r\n\f\v()[]{}<>"\'`,;|*!?') CHUNK_END[c.charCodeAt(0)] = 1;
+// A chunk longer than this is looked at in its first CHUNK_LIMIT characters on each side of the
+// run: enough for any real path, and it keeps the scan linear on text without spaces.
+const CHUNK_LIMIT = 256;
+
+const PATH_START = /^(?:\/|\.{1,2}[\\/]|~|\\|[A-Za-z]:[\\/]|\$|%\w+%)/;
+const OPTION = /^--?[A-Za-z]/;
+const HEX_COLOUR = /^#[0-9A-Fa-f]{3,8}$/;
+const WORD_CHAR = '[\\p{L}\\p{M}\\p{N}_$]';
+// A dot between two word characters: a file name (index.js), a member access (fs.statSync), a
+// domain, a version, a product name such as Node.js.
+const DOTTED = new RegExp(`${WORD_CHAR}\\.${WORD_CHAR}`, 'u');
+const SEPARATOR_BETWEEN = new RegExp(`${WORD_CHAR}[\\\\/]${WORD_CHAR}`, 'gu');
+const BACKSLASH_BETWEEN = new RegExp(`${WORD_CHAR}\\\\${WORD_CHAR}`, 'u');
+
+// Whether a chunk (trimmed of the punctuation that ends a sentence) is something other than
+// prose. One slash between words stays prose (and/or, km/h); two, or one before a file name
+// (docs/index.md), make a path.
+// `whole`: false when the chunk was cut short before its start, whose rules then do not apply.
+function chunkIsCode(chunk, whole) {
+  if (chunk.length < 2) return false;
+  if (whole && (PATH_START.test(chunk) || OPTION.test(chunk) || chunk[0] === '@' || chunk[0] === '%' || HEX_COLOUR.test(chunk))) return true;
+  if (chunk.includes('::')) return true; // std::vector, Foo::bar
+  if (DOTTED.test(chunk) || BACKSLASH_BETWEEN.test(chunk)) return true;
+  const slashes = chunk.match(SEPARATOR_BETWEEN);
+  return slashes !== null && slashes.length >= 2;
+}
 
 // Scripts written without spaces between words: Hunspell dictionaries cannot judge their runs.
 const UNSEGMENTED_CLASS = '\\p{sc=Han}\\p{sc=Hiragana}\\p{sc=Katakana}\\p{sc=Hangul}\\p{sc=Thai}\\p{sc=Lao}\\p{sc=Khmer}\\p{sc=Myanmar}';
@@ -63,6 +106,36 @@ class WordScanner {
     // Most texts have no unsegmented script at all: then no run needs looking at for it.
     this.mixed = MAYBE_UNSEGMENTED.test(text) && HAS_UNSEGMENTED.test(text);
     this.pending = null; // the rest of a run split around unsegmented script
+    // The last chunk looked at and whether it is code: the runs of one chunk share the verdict,
+    // and each chunk is read once.
+    this.chunkStart = 0;
+    this.chunkEnd = 0;
+    this.chunkCode = false;
+  }
+
+  // The bounds of the chunk around [start, end), and whether it is code.
+  lookAtChunk(start, end) {
+    const text = this.text;
+    let from = start;
+    const lowest = Math.max(0, start - CHUNK_LIMIT);
+    while (from > lowest) {
+      const c = text.charCodeAt(from - 1);
+      if ((c < 0x80 && CHUNK_END[c] === 1) || c === 0xa0 || c === 0x2028 || c === 0x2029) break;
+      from--;
+    }
+    let to = end;
+    const highest = Math.min(text.length, end + CHUNK_LIMIT);
+    while (to < highest) {
+      const c = text.charCodeAt(to);
+      if ((c < 0x80 && CHUNK_END[c] === 1) || c === 0xa0 || c === 0x2028 || c === 0x2029) break;
+      to++;
+    }
+    // Sentence punctuation and a trailing colon end a chunk without being part of it.
+    let last = to;
+    while (last > end && ':.'.includes(text[last - 1])) last--;
+    this.chunkStart = from;
+    this.chunkEnd = to;
+    this.chunkCode = chunkIsCode(text.slice(from, last), from === 0 || from > lowest);
   }
 
   next() {
@@ -83,9 +156,24 @@ class WordScanner {
       const after = text.charCodeAt(end); // NaN at the end of the text
       let touchesAfter;
       let mayContinue = false;
+      let glued = false;
       if (after < 0x80) {
         touchesAfter = (after >= 0x30 && after <= 0x39) || after === 0x5f;
         mayContinue = touchesAfter || after === 0x3a || after === 0x2e || after === 0x40 || after === 0x2b || after === 0x2d || after === 0x25;
+        glued = GLUE[after] === 1;
+        if (after === 0x20 || after === 0x28 || after === 0x5b || after === 0x3c) {
+          // ` at ` or `(at)` may spell out an e-mail address whose user this run is.
+          const at = after === 0x20 ? end + 1 : end;
+          const c = text.charCodeAt(at);
+          const next = text.charCodeAt(at + 1);
+          if ((c === 0x61 && next === 0x74) || ((c === 0x28 || c === 0x5b || c === 0x3c) && next === 0x61)) {
+            const skipped = skipAt(SPELLED_EMAIL_AT, text, end);
+            if (skipped > end && TLD_END.test(text.slice(Math.max(end, skipped - 64), skipped))) {
+              this.position = skipped;
+              continue;
+            }
+          }
+        }
       } else {
         touchesAfter = after >= 0x80 && isDigitOrUnderscore(text.codePointAt(end));
         mayContinue = touchesAfter;
@@ -101,6 +189,14 @@ class WordScanner {
       if (start > 0) {
         const before = text.charCodeAt(start - 1);
         if (before < 0x80 ? (before >= 0x30 && before <= 0x39) || before === 0x5f : isDigitOrUnderscore(codePointBefore(text, start))) continue;
+        if (before < 0x80 && GLUE[before] === 1) glued = true;
+      }
+      if (glued) {
+        if (start >= this.chunkEnd || start < this.chunkStart) this.lookAtChunk(start, end);
+        if (this.chunkCode) {
+          this.position = Math.max(end, this.chunkEnd);
+          continue;
+        }
       }
       if (this.mixed && HAS_UNSEGMENTED.test(word)) {
         this.pending = { word, offset: start, at: 0 };
@@ -142,6 +238,22 @@ function skipAt(pattern, text, start) {
   return pattern.test(text) ? pattern.lastIndex : 0;
 }
 
+// camelCase and PascalCase: a lower-case letter followed by a capital, or a capital followed by
+// a capital and a lower-case letter (XMLHttpRequest).
+const CAMEL = /\p{Ll}\p{M}*\p{Lu}|\p{Lu}\p{Lu}\p{Ll}/u;
+// The parts: a capital with its lower-case letters, a run of capitals (before a capital that
+// starts a part, or at the end), or lower-case letters (with apostrophes and marks).
+const CAMEL_PART = /\p{Lu}+(?=\p{Lu}\p{Ll})|\p{Lu}[\p{Ll}\p{M}'’]*|[^\p{Lu}]+/gu;
+
+// The parts of an identifier written in camelCase or PascalCase, as [start, end] within the
+// word, or null when the word is not written so.
+function camelParts(word) {
+  if (!CAMEL.test(word)) return null;
+  const parts = [];
+  for (const match of word.matchAll(CAMEL_PART)) parts.push([match.index, match.index + match[0].length]);
+  return parts;
+}
+
 // Every word of the text, as { start, end, word }.
 function words(text) {
   const scanner = new WordScanner(text);
@@ -150,4 +262,4 @@ function words(text) {
   return found;
 }
 
-module.exports = { WordScanner, words };
+module.exports = { WordScanner, words, camelParts };

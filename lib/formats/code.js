@@ -1,0 +1,174 @@
+'use strict';
+// Source code: only comments and string literals are prose. One scanner per family of comment
+// syntax; everything else (the code) is blanked. Escapes in strings (`\n`, `\u00e9`) are
+// blanked too, so that `"Hello\nWorld"` reads as two words, not `nWorld`.
+const { Prose } = require('./prose');
+
+// The end of the line that `from` is on (the \r of a CRLF included in the line's end).
+function lineEnd(text, from) {
+  const end = text.indexOf('\n', from);
+  return end === -1 ? text.length : end;
+}
+
+// Keeps a string literal's content [from, to), blanking its backslash escapes.
+function keepString(prose, text, from, to) {
+  prose.keep(from, to);
+  let at = text.indexOf('\\', from);
+  while (at !== -1 && at < to) {
+    // \x41, \u00e9, \u{1F600}, \n: the backslash and the letters that make the escape.
+    const match = /\\(?:x[0-9A-Fa-f]{0,2}|u\{[0-9A-Fa-f]*\}|u[0-9A-Fa-f]{0,4}|U[0-9A-Fa-f]{0,8}|[0-7]{1,3}|.)/sy;
+    match.lastIndex = at;
+    const found = match.exec(text);
+    const end = Math.min(to, found === null ? at + 1 : at + found[0].length);
+    prose.blank(at, end);
+    at = text.indexOf('\\', end);
+  }
+}
+
+// The end of a string that opened with `quote` just before `from`: the index of the closing
+// quote, or -1 when the line ends first (and `multiline` is false) or the text does.
+function stringEnd(text, from, quote, multiline) {
+  for (let at = from; at < text.length; at++) {
+    const c = text[at];
+    if (c === '\\') at++;
+    else if (c === quote) return at;
+    else if (c === '\n' && !multiline) return -1;
+  }
+  return -1;
+}
+
+// A template literal's end (the closing backtick), keeping its text and blanking the `${…}`
+// expressions (their braces counted, and strings inside them skipped).
+function templateEnd(prose, text, from) {
+  let textStart = from;
+  for (let at = from; at < text.length; at++) {
+    const c = text[at];
+    if (c === '\\') at++;
+    else if (c === '`') {
+      keepString(prose, text, textStart, at);
+      return at;
+    } else if (c === '$' && text[at + 1] === '{') {
+      keepString(prose, text, textStart, at);
+      let depth = 0;
+      for (at += 1; at < text.length; at++) {
+        const d = text[at];
+        if (d === '{') depth++;
+        else if (d === '}' && --depth === 0) break;
+        else if (d === '"' || d === "'") {
+          const end = stringEnd(text, at + 1, d, false);
+          if (end !== -1) at = end;
+        } else if (d === '`') {
+          const end = templateEnd(new Prose(''), text, at + 1); // nested: code either way
+          if (end === -1) return -1;
+          at = end;
+        }
+      }
+      textStart = at + 1;
+    }
+  }
+  keepString(prose, text, textStart, text.length);
+  return text.length;
+}
+
+// C family: // and /* */ comments, "…" and '…' strings on one line, `…` template literals (and
+// Go's raw strings). A ' with no closing ' on its line is a lifetime or a character literal's
+// neighbour (Rust 'a), not a string.
+function cLike(text) {
+  const prose = new Prose(text, true);
+  const start = /\/\/|\/\*|["'`]/g;
+  let match;
+  while ((match = start.exec(text)) !== null) {
+    const at = match.index;
+    const token = match[0];
+    if (token === '//') {
+      const end = lineEnd(text, at);
+      prose.keep(at + 2, end);
+      start.lastIndex = end;
+    } else if (token === '/*') {
+      let end = text.indexOf('*/', at + 2);
+      if (end === -1) end = text.length;
+      prose.keep(at + 2, end);
+      start.lastIndex = end + 2;
+    } else if (token === '`') {
+      const end = templateEnd(prose, text, at + 1);
+      start.lastIndex = end === -1 ? text.length : end + 1;
+    } else {
+      const end = stringEnd(text, at + 1, token, false);
+      if (end === -1) continue;
+      keepString(prose, text, at + 1, end);
+      start.lastIndex = end + 1;
+    }
+  }
+  return prose.finish();
+}
+
+// Hash family: # comments (where a word may start: not in `$#`, `${#x}` or `a#b`), "…" and '…'
+// strings, and Python's triple-quoted strings and docstrings, which may span lines.
+function hashLike(text) {
+  const prose = new Prose(text, true);
+  const start = /#|"""|'''|["']/g;
+  let match;
+  while ((match = start.exec(text)) !== null) {
+    const at = match.index;
+    const token = match[0];
+    if (token === '#') {
+      const before = at === 0 ? '' : text[at - 1];
+      if (before !== '' && !/[\s;|&(]/.test(before)) continue;
+      const end = lineEnd(text, at);
+      prose.keep(at + 1, end);
+      start.lastIndex = end;
+    } else if (token.length === 3) {
+      let end = text.indexOf(token, at + 3);
+      if (end === -1) end = text.length;
+      keepString(prose, text, at + 3, end);
+      start.lastIndex = end + 3;
+    } else {
+      // A quote inside a word is an apostrophe in unquoted shell or YAML text, not a string.
+      if (token === "'" && at > 0 && /[\p{L}\p{N}]/u.test(text[at - 1])) continue;
+      const end = stringEnd(text, at + 1, token, true);
+      if (end === -1) continue;
+      keepString(prose, text, at + 1, end);
+      start.lastIndex = end + 1;
+    }
+  }
+  return prose.finish();
+}
+
+// Double-dash family: SQL, Lua, Haskell: -- comments, /* */ (SQL), --[[ ]] (Lua) and {- -}
+// (Haskell) blocks, '…' and "…" strings (a doubled quote escapes itself in SQL).
+function dashLike(text) {
+  const prose = new Prose(text, true);
+  const start = /--\[=*\[|--|\/\*|\{-|["']/g;
+  let match;
+  while ((match = start.exec(text)) !== null) {
+    const at = match.index;
+    const token = match[0];
+    let contentEnd;
+    let next;
+    if (token === '--') {
+      contentEnd = lineEnd(text, at);
+      next = contentEnd;
+    } else if (token.startsWith('--[')) {
+      const close = `]${token.slice(3, -1)}]`;
+      contentEnd = text.indexOf(close, at + token.length);
+      if (contentEnd === -1) contentEnd = text.length;
+      next = contentEnd + close.length;
+    } else if (token === '/*' || token === '{-') {
+      contentEnd = text.indexOf(token === '/*' ? '*/' : '-}', at + 2);
+      if (contentEnd === -1) contentEnd = text.length;
+      next = contentEnd + 2;
+    } else {
+      if (token === "'" && at > 0 && /[\p{L}\p{N}]/u.test(text[at - 1])) continue;
+      contentEnd = stringEnd(text, at + 1, token, true);
+      if (contentEnd === -1) continue;
+      keepString(prose, text, at + 1, contentEnd);
+      start.lastIndex = contentEnd + 1;
+      continue;
+    }
+    prose.keep(at + token.length, contentEnd);
+    start.lastIndex = next;
+  }
+  return prose.finish();
+}
+
+module.exports = { cLike, hashLike, dashLike };

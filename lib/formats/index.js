@@ -1,0 +1,84 @@
+'use strict';
+// The formats a text may be checked as, and how to tell a file's or an editor document's format.
+// Each format maps a text to its prose (see prose.js); 'plain' judges the text as it is.
+const { markdown } = require('./markdown');
+const { html } = require('./html');
+const { cLike, hashLike, dashLike } = require('./code');
+
+const PROSE_OF = {
+  plain: null,
+  markdown,
+  html,
+  'code:c': cLike,
+  'code:hash': hashLike,
+  'code:dash': dashLike,
+};
+
+const FORMATS = Object.freeze(Object.keys(PROSE_OF));
+
+// By extension, lower case, without the dot.
+const BY_EXTENSION = new Map();
+const add = (format, extensions) => {
+  for (const extension of extensions.split(' ')) BY_EXTENSION.set(extension, format);
+};
+add('markdown', 'md markdown mdown mkd mkdn mdx');
+add('html', 'html htm xhtml shtml');
+add('code:c', 'c h cc cpp cxx hpp hh hxx ino m mm cs java js mjs cjs jsx ts mts cts tsx go rs swift kt kts scala groovy gradle dart css scss less proto zig v');
+add('code:hash', 'sh bash zsh fish ksh py pyw pyi rb pl pm r ps1 psm1 yaml yml toml cmake mk mak conf cfg ini tcl nim cr ex exs jl coffee dockerfile');
+add('code:dash', 'sql lua hs elm ada adb ads vhd vhdl');
+add('plain', 'txt text rst adoc');
+
+// Files known by their whole name, lower case.
+const BY_NAME = new Map([
+  ['makefile', 'code:hash'],
+  ['gnumakefile', 'code:hash'],
+  ['cmakelists.txt', 'code:hash'],
+  ['dockerfile', 'code:hash'],
+  ['containerfile', 'code:hash'],
+  ['gemfile', 'code:hash'],
+  ['rakefile', 'code:hash'],
+  ['vagrantfile', 'code:hash'],
+  ['.bashrc', 'code:hash'],
+  ['.profile', 'code:hash'],
+  ['.gitignore', 'code:hash'],
+  ['.editorconfig', 'code:hash'],
+  ['.npmrc', 'code:hash'],
+]);
+
+/** The format of a file by its name: its extension, or a name such as Makefile; 'plain' when unknown. */
+function formatForPath(filePath) {
+  if (typeof filePath !== 'string') throw new TypeError('filePath must be a string');
+  // Both separators on every platform: a Windows path may reach a POSIX host and the reverse.
+  const name = filePath.slice(Math.max(filePath.lastIndexOf('/'), filePath.lastIndexOf('\\')) + 1).toLowerCase();
+  const known = BY_NAME.get(name);
+  if (known !== undefined) return known;
+  const dot = name.lastIndexOf('.');
+  if (dot <= 0) return 'plain';
+  return BY_EXTENSION.get(name.slice(dot + 1)) ?? 'plain';
+}
+
+// Language Server Protocol language ids (the ones editors send).
+const BY_LANGUAGE_ID = new Map();
+const addIds = (format, ids) => {
+  for (const id of ids.split(' ')) BY_LANGUAGE_ID.set(id, format);
+};
+addIds('markdown', 'markdown mdx');
+addIds('html', 'html xhtml');
+addIds('code:c', 'c cpp cuda-cpp objective-c objective-cpp csharp java javascript javascriptreact typescript typescriptreact go rust swift kotlin scala groovy dart css scss less proto zig jsonc');
+addIds('code:hash', 'shellscript python ruby perl perl6 r powershell yaml toml cmake makefile dockerfile coffeescript elixir julia tcl properties ini');
+addIds('code:dash', 'sql lua haskell elm ada vhdl');
+addIds('plain', 'plaintext');
+
+/** The format for an editor's language id; 'plain' when unknown. */
+function formatForLanguageId(languageId) {
+  if (typeof languageId !== 'string') throw new TypeError('languageId must be a string');
+  return BY_LANGUAGE_ID.get(languageId.toLowerCase()) ?? 'plain';
+}
+
+// The prose of `text` in `format`: { text, decodes } (see prose.js), or null for 'plain'.
+function proseOf(format, text) {
+  const of = PROSE_OF[format];
+  return of ? of(text) : null;
+}
+
+module.exports = { FORMATS, formatForPath, formatForLanguageId, proseOf };

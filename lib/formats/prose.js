@@ -1,0 +1,139 @@
+'use strict';
+// What a format hands the tokeniser: the prose of a text as a view of it. Every character that
+// is not prose is blanked (a space), so that the view keeps the text's offsets; only where an
+// entity or escape is decoded does the view hold other characters than the text, and a short
+// list says where, so that words found there map back to the whole source range.
+const { decodeHTML } = require('entities');
+
+const BLANK = 1;
+const DECODED = 2;
+const SPACES = ' '.repeat(4096);
+
+function spaces(count) {
+  if (count <= SPACES.length) return SPACES.slice(0, count);
+  return ' '.repeat(count);
+}
+
+class Prose {
+  // `blank`: true when the text starts out all blank and the format marks what to keep (source
+  // code), false when it starts out all prose and the format blanks the markup.
+  constructor(text, blank = false) {
+    this.source = text;
+    this.mask = new Uint8Array(text.length);
+    if (blank) this.mask.fill(BLANK);
+    this.decodes = [];
+  }
+
+  blank(from, to) {
+    if (to > from) this.mask.fill(BLANK, from, to);
+  }
+
+  keep(from, to) {
+    if (to > from) this.mask.fill(0, from, to);
+  }
+
+  // The source range [from, to) reads as `value` (an entity, an escape).
+  decode(from, to, value) {
+    this.mask.fill(DECODED, from, to);
+    this.decodes.push({ from, to, value });
+  }
+
+  // Keeps [from, to) with its character references decoded (`&eacute;`, `&#233;`, `&#xE9;`;
+  // named ones need their `;`).
+  keepDecoded(from, to) {
+    this.keep(from, to);
+    const text = this.source;
+    let at = text.indexOf('&', from);
+    while (at !== -1 && at < to) {
+      REFERENCE.lastIndex = at;
+      const match = REFERENCE.exec(text);
+      if (match !== null && at + match[0].length <= to) {
+        const value = decodeHTML(match[0]);
+        // A reference decodes to at most three code units; a longer result is a legacy name
+        // decoded as a prefix (`&notit;` as `¬it;`), not a reference.
+        if (value !== match[0] && value.length <= 3) this.decode(at, at + match[0].length, value);
+      }
+      at = text.indexOf('&', at + 1);
+    }
+  }
+
+  // { text, decodes }: the view, and the decoded pieces in order as
+  // { viewStart, viewEnd, start, end } (view and source ranges).
+  finish() {
+    const { source, mask } = this;
+    const pieces = [];
+    const decodes = this.decodes.sort((a, b) => a.from - b.from);
+    const placed = [];
+    let at = 0;
+    let viewAt = 0;
+    const plain = (to) => {
+      // [at, to) holds only kept and blank characters.
+      while (at < to) {
+        if (mask[at] === 0) {
+          let next = mask.indexOf(BLANK, at);
+          if (next === -1 || next > to) next = to;
+          pieces.push(source.slice(at, next));
+          viewAt += next - at;
+          at = next;
+        } else {
+          let next = mask.indexOf(0, at);
+          if (next === -1 || next > to) next = to;
+          pieces.push(spaces(next - at));
+          viewAt += next - at;
+          at = next;
+        }
+      }
+    };
+    for (const { from, to, value } of decodes) {
+      if (from < at) continue; // overlapped by an earlier one
+      plain(from);
+      pieces.push(value);
+      placed.push({ viewStart: viewAt, viewEnd: viewAt + value.length, start: from, end: to });
+      viewAt += value.length;
+      at = to;
+    }
+    plain(source.length);
+    return { text: pieces.length === 1 ? pieces[0] : pieces.join(''), decodes: placed };
+  }
+}
+
+// A character reference as HTML and CommonMark write it.
+const REFERENCE = /&(?:#[0-9]{1,7};|#[xX][0-9a-fA-F]{1,6};|[A-Za-z][A-Za-z0-9]{1,31};)/y;
+
+// The last decoded piece that starts at or before `position` (in the view), or -1.
+function pieceAt(decodes, position) {
+  let low = 0;
+  let high = decodes.length - 1;
+  let found = -1;
+  while (low <= high) {
+    const middle = (low + high) >> 1;
+    if (decodes[middle].viewStart <= position) {
+      found = middle;
+      low = middle + 1;
+    } else {
+      high = middle - 1;
+    }
+  }
+  return found;
+}
+
+// The source range of the view's [start, end), and whether it covers a decoded piece (then the
+// word as read differs from the source).
+function sourceRange(decodes, start, end) {
+  const first = pieceAt(decodes, start);
+  const last = pieceAt(decodes, end - 1);
+  let sourceStart = start;
+  if (first !== -1) {
+    const piece = decodes[first];
+    sourceStart = start < piece.viewEnd ? piece.start : start - piece.viewEnd + piece.end;
+  }
+  let sourceEnd = end;
+  if (last !== -1) {
+    const piece = decodes[last];
+    sourceEnd = end <= piece.viewEnd ? piece.end : end - piece.viewEnd + piece.end;
+  }
+  const decoded = last !== -1 && (last !== first || start < decodes[first].viewEnd);
+  return { start: sourceStart, end: sourceEnd, decoded };
+}
+
+module.exports = { Prose, sourceRange };
