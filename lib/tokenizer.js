@@ -43,7 +43,7 @@ for (const c of ' \t\r\n\f\v()[]{}<>"\'`,;|*!?') CHUNK_END[c.charCodeAt(0)] = 1;
 // run: enough for any real path, and it keeps the scan linear on text without spaces.
 const CHUNK_LIMIT = 256;
 
-const PATH_START = /^(?:\/|\.{1,2}[\\/]|~|\\|[A-Za-z]:[\\/]|\$|%\w+%)/;
+const PATH_START = /^(?:\/|\.{1,2}[\\/]|\.\w|~[\w.-]*[\\/]|\\|[A-Za-z]:[\\/]|\$|%\w+%)/;
 const OPTION = /^--?[A-Za-z]/;
 const HEX_COLOUR = /^#[0-9A-Fa-f]{3,8}$/;
 const WORD_CHAR = '[\\p{L}\\p{M}\\p{N}_$]';
@@ -243,7 +243,7 @@ function skipAt(pattern, text, start) {
 const CAMEL = /\p{Ll}\p{M}*\p{Lu}|\p{Lu}\p{Lu}\p{Ll}/u;
 // The parts: a capital with its lower-case letters, a run of capitals (before a capital that
 // starts a part, or at the end), or lower-case letters (with apostrophes and marks).
-const CAMEL_PART = /\p{Lu}+(?=\p{Lu}\p{Ll})|\p{Lu}[\p{Ll}\p{M}'’]*|[^\p{Lu}]+/gu;
+const CAMEL_PART = /\p{Lu}+(?=\p{Lu}\p{Ll})|\p{Lu}[\p{Ll}\p{M}'’]+|\p{Lu}+|[^\p{Lu}]+/gu;
 
 // The parts of an identifier written in camelCase or PascalCase, as [start, end] within the
 // word, or null when the word is not written so.

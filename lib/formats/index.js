@@ -4,6 +4,8 @@
 const { markdown } = require('./markdown');
 const { html } = require('./html');
 const { cLike, hashLike, dashLike } = require('./code');
+const { sourceRange } = require('./prose');
+const { WordScanner } = require('../tokenizer');
 
 const PROSE_OF = {
   plain: null,
@@ -81,4 +83,18 @@ function proseOf(format, text) {
   return of ? of(text) : null;
 }
 
-module.exports = { FORMATS, formatForPath, formatForLanguageId, proseOf };
+// Every word the tokeniser finds in the prose of `text`, as { start, end, word } with source
+// offsets (word: as read, decoded where the source held an entity or escape). What a check
+// judges, before the camelCase parts; for tests and tools.
+function proseWords(format, text) {
+  const prose = proseOf(format, text);
+  const scanner = new WordScanner(prose === null ? text : prose.text);
+  const found = [];
+  while (scanner.next()) {
+    const { start, end } = prose === null || prose.decodes.length === 0 ? scanner : sourceRange(prose.decodes, scanner.start, scanner.end);
+    found.push({ start, end, word: scanner.word });
+  }
+  return found;
+}
+
+module.exports = { FORMATS, formatForPath, formatForLanguageId, proseOf, proseWords };

@@ -67,7 +67,8 @@ for (const worker of [true, false]) {
         ["l'eau", false], ['l’eau', false], ["L'eau", false], ['L’EAU', false],
       ];
       for (const [word, misspelled] of rows) assert.equal(await service.isMisspelled(word), misspelled, word);
-      assert.deepEqual(await flagged(service, 'Spellshell SpellShell iPhone IPhone'), ['SpellShell', 'IPhone']);
+      // In a text, an identifier that no list knows whole is judged by its parts (I is too short).
+      assert.deepEqual(await flagged(service, 'Spellshell SpellShell iPhone IPhone'), ['Spell', 'Shell', 'Phone']);
       assert.deepEqual(service.personalWords(), ['spellshell', 'iPhone', "l'eau", '𝒜bc']);
     });
 

@@ -3,7 +3,7 @@
 const assert = require('node:assert/strict');
 const crypto = require('node:crypto');
 const { suite, test } = require('node:test');
-const { words } = require('../../lib/tokenizer');
+const { words, camelParts } = require('../../lib/tokenizer');
 
 // [what the row shows, text, the words found]
 const TABLE = [
@@ -30,6 +30,22 @@ const TABLE = [
   ['runs in scripts without spaces are skipped', '漢字 ひらがな カタカナ 한국어 ภาษาไทย ok', ['ok']],
   ['and split off from the letters around them', 'これはtestです', ['test']],
   ['an empty text', '', []],
+  ['absolute, relative and home paths', 'in /usr/share/x or ./a/b, ../up, ~/.config and ~user/bin ok', ['in', 'or', 'and', 'ok']],
+  ['Windows paths, with drive letters and shares', 'C:\\Users\\me d:/games \\\\srv\\share %APPDATA%\\x ok', ['ok']],
+  ['a path without a leading separator: two separators, or a file name last', 'config/arm/arm.cc docs/guide and src/lib/x ok', ['docs', 'guide', 'and', 'ok']],
+  ['one slash between words stays prose', 'and/or km/h input/output', ['and', 'or', 'km', 'h', 'input', 'output']],
+  ['file names with an extension', 'see index.js, README.md and .bashrc.', ['see', 'and']],
+  ['dotted member access and product names with a dot', 'fs.statSync() path.join Node.js e.g. this', ['this']],
+  ['a sentence end is not a dot between words', 'end. Next: this.', ['end', 'Next', 'this']],
+  ['command-line options', 'run --ignore-scripts -rf --lang=en_US now', ['run', 'now']],
+  ['hyphenated words stay words', 'well-known a - b', ['well', 'known', 'a', 'b']],
+  ['@scopes and mentions', '@scope/name and @someone ok', ['and', 'ok']],
+  ['hex numbers, colours, hashes and UUIDs', '0xff #fade a3f9c21 123e4567-e89b-12d3-a456-426614174000 ok', ['ok']],
+  ['format specifiers, variables and escapes', '%s %lu $HOME \\n \\section ok', ['ok']],
+  ['scope resolution', 'std::vector Foo::bar ok', ['ok']],
+  ['e-mail addresses spelled out', 'john at example dot com, jane (at) host.org, x [at] y [dot] net ok', ['ok']],
+  ['at that ends no address', 'look at home at five', ['look', 'at', 'home', 'at', 'five']],
+  ['~~ is no home folder', '~~strike~~', ['strike']],
 ];
 
 suite('tokeniser', () => {
@@ -50,6 +66,25 @@ suite('tokeniser', () => {
     for (const { start, end, word } of found) assert.equal(text.slice(start, end), word);
   });
 
+  test('camelCase and PascalCase identifiers split into parts with their own offsets', () => {
+    // [word, parts] (null: not such an identifier)
+    const rows = [
+      ['recieveData', ['recieve', 'Data']],
+      ['XMLHttpRequest', ['XML', 'Http', 'Request']],
+      ['iPhone', ['i', 'Phone']],
+      ['McDonald', ['Mc', 'Donald']],
+      ['getHTML', ['get', 'HTML']],
+      ['Ärger', null],
+      ['hello', null],
+      ['HELLO', null],
+      ['ÜberÄrger', ['Über', 'Ärger']],
+    ];
+    for (const [word, expected] of rows) {
+      const parts = camelParts(word);
+      assert.deepEqual(parts && parts.map(([start, end]) => word.slice(start, end)), expected, word);
+    }
+  });
+
   test('a long text of words is scanned to the end', () => {
     const text = 'alpha beta1 gamma '.repeat(20000);
     const found = words(text);
@@ -66,5 +101,14 @@ suite('tokeniser', () => {
     assert.equal(base64.length, 1024 * 1024);
     const runs = base64.match(/(?<![A-Za-z0-9_])[A-Za-z]+(?![A-Za-z0-9_])/g) ?? [];
     assert.deepEqual(words(base64).map((w) => w.word), runs);
+  });
+
+  // Chunks without white space are read once each, however long (else a megabyte of path-like
+  // or dotted text takes minutes).
+  test('a megabyte without white space of dots and slashes is scanned to the end', () => {
+    for (const [unit, count] of [['a.b/', 0], ['ab/', 0], ['x-y.', 0], ['--a ', 0], ['a-b ', 2]]) {
+      const text = unit.repeat(1024 * 1024 / unit.length);
+      assert.equal(words(text).length, (count * text.length) / unit.length, unit);
+    }
   });
 });
