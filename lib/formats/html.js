@@ -21,10 +21,10 @@ function markHtml(prose, text, from = 0, to = text.length) {
   let valueStart = -1;
   let valueEnd = -1;
   const lower = (start, end) => source.slice(start, end).toLowerCase();
-  const keep = (start, end) => prose.keepDecoded(from + start, from + end);
+  const keep = (start, end, legacy = false) => prose.keepDecoded(from + start, from + end, legacy);
   const tokenizer = new Tokenizer({ decodeEntities: false }, {
     ontext(start, end) {
-      if (open.length === 0) keep(start, end);
+      if (open.length === 0) keep(start, end, true);
     },
     ontextentity() {},
     onattribentity() {},
@@ -68,7 +68,10 @@ function markHtml(prose, text, from = 0, to = text.length) {
     onprocessinginstruction() {},
     onend() {},
   });
-  tokenizer.write(source);
+  // HTML5 ends a comment at --!> as well as at -->; the tokenizer knows only -->. It reads a copy
+  // where each --!> is !--> (as long, and ending where the comment ends); the prose is taken from
+  // the text itself.
+  tokenizer.write(source.includes('--!>') ? source.replace(/--!>/g, '!-->') : source);
   tokenizer.end();
 }
 

@@ -39,8 +39,9 @@ class Prose {
   }
 
   // Keeps [from, to) with its character references decoded (`&eacute;`, `&#233;`, `&#xE9;`;
-  // named ones need their `;`).
-  keepDecoded(from, to) {
+  // named ones need their `;`, except with `legacy`: then the names HTML has always known are
+  // decoded without one too, as browsers do in text (`&copy2024`, `&notit;` as `¬it;`).
+  keepDecoded(from, to, legacy = false) {
     this.keep(from, to);
     const text = this.source;
     let at = text.indexOf('&', from);
@@ -52,8 +53,26 @@ class Prose {
         // A reference decodes to at most three code units; a longer result is a legacy name
         // decoded as a prefix (`&notit;` as `¬it;`), not a reference.
         if (value !== match[0] && value.length <= 3) this.decode(at, at + match[0].length, value);
+        else if (legacy) this.decodeLegacy(at, to);
+      } else if (legacy) {
+        this.decodeLegacy(at, to);
       }
       at = text.indexOf('&', at + 1);
+    }
+  }
+
+  // A named reference without its `;` at `at`: the longest known name that starts there.
+  decodeLegacy(at, to) {
+    LEGACY.lastIndex = at + 1;
+    const match = LEGACY.exec(this.source);
+    if (match === null) return;
+    for (let length = Math.min(match[0].length, to - at - 1); length >= 2; length--) {
+      const reference = `&${match[0].slice(0, length)}`;
+      const value = decodeHTML(reference);
+      if (value !== reference && value.length <= 2) {
+        this.decode(at, at + 1 + length, value);
+        return;
+      }
     }
   }
 
@@ -99,6 +118,10 @@ class Prose {
 
 // A character reference as HTML and CommonMark write it.
 const REFERENCE = /&(?:#[0-9]{1,7};|#[xX][0-9a-fA-F]{1,6};|[A-Za-z][A-Za-z0-9]{1,31};)/y;
+
+// The names of the references HTML decodes without a `;` are letters (and digits for
+// sup1/frac12), at most 6 long.
+const LEGACY = /[A-Za-z][A-Za-z0-9]{1,5}/y;
 
 // The last decoded piece that starts at or before `position` (in the view), or -1.
 function pieceAt(decodes, position) {
