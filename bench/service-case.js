@@ -1,15 +1,19 @@
 'use strict';
 // One SpellService benchmark case in a process of its own; prints one JSON object.
-//   node service-case.js throughput|lag LANGUAGES DICTIONARY_DIR CORPUS
+//   node service-case.js throughput|lag|format|format-lag LANGUAGES DICTIONARY_DIR CORPUS [FORMAT]
 // throughput: check() on the corpus against the plain loop (a Unicode regular expression and
 //   isMisspelled per word, per language) on the same text, taking turns, each for 500 ms a turn.
 // lag: the largest delay of a 5 ms interval timer on this thread while check() works through
 //   5 MB of the corpus.
+// format: check() of the corpus (5 MB of Markdown or HTML) as FORMAT against check() of the same
+//   text as 'plain', taking turns; words per second counted by the plain text's words, so that
+//   the ratio is the ratio of the times.
+// format-lag: lag, while the corpus is checked as FORMAT.
 const fs = require('node:fs');
 const { performance } = require('node:perf_hooks');
 const { Spellchecker, SpellService } = require('..');
 
-const [mode, languageList, dictionaryDir, corpus] = process.argv.slice(2);
+const [mode, languageList, dictionaryDir, corpus, format] = process.argv.slice(2);
 const languages = languageList.split(',');
 const text = fs.readFileSync(corpus, 'utf8');
 
@@ -64,6 +68,40 @@ async function main() {
         plainWordsPerSecond: best(plainRates) * words,
         serviceWordsPerSecond: best(serviceRates) * words,
       };
+    }
+    if (mode === 'format') {
+      const words = (text.match(/\p{L}+(?:'\p{L}+)*/gu) ?? []).length;
+      const plainRates = [];
+      const formatRates = [];
+      const formatFlagged = (await service.check(text, { format })).length;
+      const plainFlagged = (await service.check(text)).length;
+      for (let turn = 0; turn < 3; turn++) {
+        plainRates.push(await rate(() => service.check(text), 1500));
+        formatRates.push(await rate(() => service.check(text, { format }), 1500));
+      }
+      const best = (xs) => Math.max(...xs);
+      return {
+        words,
+        plainFlagged,
+        formatFlagged,
+        plainWordsPerSecond: best(plainRates) * words,
+        formatWordsPerSecond: best(formatRates) * words,
+      };
+    }
+    if (mode === 'format-lag') {
+      await service.check(text.slice(0, 100000), { format });
+      let last = performance.now();
+      let maxLagMs = 0;
+      const timer = setInterval(() => {
+        const now = performance.now();
+        maxLagMs = Math.max(maxLagMs, now - last - 5);
+        last = now;
+      }, 5);
+      const start = performance.now();
+      const found = await service.check(text, { format });
+      const checkMs = performance.now() - start;
+      clearInterval(timer);
+      return { maxLagMs, checkMs, misspellings: found.length, characters: text.length };
     }
     if (mode === 'lag') {
       let big = text;

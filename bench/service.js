@@ -40,8 +40,39 @@ function makeCorpus() {
   fs.writeFileSync(corpus, text.slice(0, end));
 }
 
-function runCase(mode, languages) {
-  const out = execFileSync(process.execPath, [path.join(__dirname, 'service-case.js'), mode, languages, dictionaryDir, corpus], {
+// 5 MB of real Markdown (the READMEs of the installed npm packages) and of real HTML (Debian's
+// HTML manuals), each file in path order, repeated until 5 MB.
+const FIVE_MB = 5 * 1024 * 1024;
+function makeFormatCorpus(name, roots, pattern) {
+  const file = path.join(dataDir, name);
+  if (fs.existsSync(file)) return file;
+  const found = [];
+  const walk = (dir, depth) => {
+    let entries;
+    try {
+      entries = fs.readdirSync(dir, { withFileTypes: true });
+    } catch {
+      return;
+    }
+    for (const entry of entries.sort((a, b) => (a.name < b.name ? -1 : 1))) {
+      const full = path.join(dir, entry.name);
+      if (entry.isDirectory() && depth < 8) walk(full, depth + 1);
+      else if (entry.isFile() && pattern.test(entry.name)) found.push(full);
+    }
+  };
+  for (const root of roots) walk(root, 0);
+  const texts = found.map((f) => fs.readFileSync(f, 'utf8'));
+  if (texts.length === 0) throw new Error(`no ${name} sources under ${roots.join(', ')}`);
+  let text = texts.join('\n\n');
+  while (text.length < FIVE_MB) text += `\n\n${text}`;
+  fs.mkdirSync(dataDir, { recursive: true });
+  fs.writeFileSync(file, text.slice(0, FIVE_MB));
+  return file;
+}
+
+function runCase(mode, languages, file = corpus, format = undefined) {
+  const extra = format === undefined ? [] : [format];
+  const out = execFileSync(process.execPath, [path.join(__dirname, 'service-case.js'), mode, languages, dictionaryDir, file, ...extra], {
     encoding: 'utf8',
     maxBuffer: 1 << 26,
   });
@@ -82,6 +113,38 @@ function main() {
   print(header);
   print(widths.map((w) => '-'.repeat(w)));
   rows.forEach(print);
+
+  // The formats: check() as Markdown or HTML against check() of the same text as 'plain'.
+  const root = path.join(__dirname, '..');
+  const corpora = [
+    ['markdown', makeFormatCorpus('service-markdown.md', ['/usr/share/nodejs', '/usr/lib/node_modules', path.join(root, 'node_modules')], /^readme\.md$/i)],
+    ['html', makeFormatCorpus('service-html.html', ['/usr/share/doc'], /\.html$/)],
+  ];
+  const formatRows = [];
+  for (const [format, file] of corpora) {
+    const results = [];
+    const lags = [];
+    for (let i = 0; i < runs; i++) {
+      results.push(runCase('format', 'en_US', file, format));
+      if (format === 'markdown') lags.push(runCase('format-lag', 'en_US', file, format));
+    }
+    const plain = median(results.map((r) => r.plainWordsPerSecond));
+    const formatted = median(results.map((r) => r.formatWordsPerSecond));
+    const ratio = median(results.map((r) => r.formatWordsPerSecond / r.plainWordsPerSecond));
+    formatRows.push([
+      `${format}, 5 MB`,
+      `${(plain / 1000).toFixed(0)} (${results[0].plainFlagged} flagged)`,
+      `${(formatted / 1000).toFixed(0)} (${ratio.toFixed(2)}×; ${results[0].formatFlagged} flagged)`,
+      lags.length ? `${median(lags.map((r) => r.maxLagMs)).toFixed(1)} (worst ${Math.max(...lags.map((r) => r.maxLagMs)).toFixed(1)})` : '-',
+    ]);
+  }
+  const formatHeader = ['format (en_US)', "check() as 'plain' (k words/s)", 'check() as the format (k words/s, ratio)', 'max lag in the check (ms)'];
+  const formatWidths = formatHeader.map((h, i) => Math.max(h.length, ...formatRows.map((r) => r[i].length)));
+  const printFormat = (cells) => console.log(cells.map((c, i) => c.padEnd(formatWidths[i])).join(' | '));
+  console.log('');
+  printFormat(formatHeader);
+  printFormat(formatWidths.map((w) => '-'.repeat(w)));
+  formatRows.forEach(printFormat);
 }
 
 main();

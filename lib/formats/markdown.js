@@ -48,22 +48,37 @@ const ASCII_PUNCTUATION = /[!-/:-@[-`{-~]/;
 const WHITE = /\s/u;
 const PUNCTUATION = /[\p{P}\p{S}]/u;
 
-// The lines of the text as [start, end) without their line ending.
+// The lines of the text: where each starts, and where it ends without its line ending.
 function linesOf(text) {
-  const lines = [];
+  let count = 1;
+  for (let at = text.indexOf('\n'); at !== -1; at = text.indexOf('\n', at + 1)) count++;
+  const starts = new Int32Array(count);
+  const ends = new Int32Array(count);
   let start = 0;
-  while (start <= text.length) {
+  for (let n = 0; n < count; n++) {
     let end = text.indexOf('\n', start);
     const next = end === -1 ? text.length + 1 : end + 1;
     if (end === -1) end = text.length;
-    lines.push({ start, end: end > start && text.charCodeAt(end - 1) === 13 ? end - 1 : end });
+    starts[n] = start;
+    ends[n] = end > start && text.charCodeAt(end - 1) === 13 ? end - 1 : end;
     start = next;
   }
-  return lines;
+  return { starts, ends, count };
 }
+
+// Whether a line starting with this character may be anything but a paragraph's text: letters
+// and most punctuation start only text, and then no block's pattern needs trying.
+const MAY_START_BLOCK = new Uint8Array(128);
+for (const c of '`~$#*-_<=+>0123456789') MAY_START_BLOCK[c.charCodeAt(0)] = 1;
+const mayStartBlock = (text, at) => {
+  const c = text.charCodeAt(at);
+  return c < 128 && MAY_START_BLOCK[c] === 1;
+};
 
 // The line from `pos` on: its indentation in columns (from `column`), and where its first
 // character other than a space or tab is.
+// (The result is one object, reused: a 5 MB text has a hundred thousand lines.)
+const INDENTATION = { columns: 0, first: 0 };
 function indentation(text, pos, end, column) {
   let columns = 0;
   let at = pos;
@@ -74,7 +89,9 @@ function indentation(text, pos, end, column) {
     else break;
     at++;
   }
-  return { columns, first: at };
+  INDENTATION.columns = columns;
+  INDENTATION.first = at;
+  return INDENTATION;
 }
 
 // Advances past `wanted` columns of indentation (a tab that reaches further is taken whole).
@@ -101,12 +118,12 @@ function markdown(text) {
   let first = 0;
 
   // Front matter: YAML between --- lines, TOML between +++ lines, at the very start.
-  const opening = text.slice(lines[0].start, lines[0].end).replace(/^\uFEFF/, '');
+  const opening = text.slice(lines.starts[0], lines.ends[0]).replace(/^\uFEFF/, '');
   if (opening === '---' || opening === '+++') {
     const closers = opening === '---' ? ['---', '...'] : ['+++'];
-    for (let i = 1; i < lines.length; i++) {
-      if (closers.includes(text.slice(lines[i].start, lines[i].end).trimEnd())) {
-        prose.blank(0, lines[i].end);
+    for (let i = 1; i < lines.count; i++) {
+      if (closers.includes(text.slice(lines.starts[i], lines.ends[i]).trimEnd())) {
+        prose.blank(0, lines.ends[i]);
         first = i + 1;
         break;
       }
@@ -120,8 +137,9 @@ function markdown(text) {
     leaf = null;
   };
 
-  for (let n = first; n < lines.length; n++) {
-    const { start, end } = lines[n];
+  for (let n = first; n < lines.count; n++) {
+    const start = lines.starts[n];
+    const end = lines.ends[n];
     let pos = start;
     let column = 0;
     // Containers that continue on this line.
@@ -226,6 +244,7 @@ function markdown(text) {
         }
         continue;
       }
+      if (!mayStartBlock(text, at)) break;
       const line = text.slice(at, end);
       const marker = LIST_MARKER.exec(line);
       if (marker === null || THEMATIC_BREAK.test(line)) break;
@@ -257,6 +276,10 @@ function markdown(text) {
         leaf = { kind: 'indented' };
         prose.blank(pos, end);
       }
+      continue;
+    }
+    if (leaf !== null && leaf.kind === 'paragraph' && !mayStartBlock(text, at)) {
+      leaf.segments.push([at, end]);
       continue;
     }
     const line = text.slice(at, end);
@@ -338,6 +361,7 @@ function markdown(text) {
 // Whether the line (from its first non-blank character) would start a block other than a
 // paragraph, so that it cannot continue one lazily.
 function startsBlock(text, at, end, inParagraph) {
+  if (!mayStartBlock(text, at)) return false;
   const line = text.slice(at, end);
   if (FENCE.test(line) || ATX.test(line) || THEMATIC_BREAK.test(line) || htmlBlockType(line, inParagraph) !== 0) return true;
   const marker = LIST_MARKER.exec(line);
