@@ -25,6 +25,42 @@ function keepString(prose, text, from, to) {
   }
 }
 
+// Comments that talk to tools, not to people: linters', coverage tools' and compilers'
+// directives, editor modelines, source maps.
+// Spelled exactly as the tools read them, so that a misspelt directive (which the tool ignores)
+// is judged like any other comment.
+const DIRECTIVE = /^[\s*/#!-]*(?:eslint-disable(?:-next-line|-line)?|eslint-enable|eslint-env|eslint |jshint |jslint |(?:istanbul|c8|v8) ignore (?:next|if|else|file|start|stop)|prettier-ignore|@ts-(?:ignore|expect-error|nocheck|check)|tslint:(?:disable|enable)|webpack(?:ChunkName|Mode|Prefetch|Preload|Ignore|Exports|Include|Exclude):|@vite-ignore|@jsx |@flow|[#@] sourceMappingURL=|[#@] sourceURL=|NOLINT(?:NEXTLINE)?|clang-format (?:on|off)|pylint: *(?:disable|enable|skip-file)|noqa|type: *ignore|mypy:|fmt: *(?:on|off|skip)|isort: *(?:skip|off|on)|rubocop: *(?:disable|enable|todo)|shellcheck (?:disable|source|shell)=|vim?: *set |-\*-|#region|#endregion|cspell:|spell-checker:)/i;
+
+// Keeps a comment's text [from, to), blanking a directive to a tool at its start (up to the end
+// of its line, or to the reason people give after ` -- `, ` - ` or `(`), and the names and types
+// that documentation tags give (`@param {string} name`, `\\param name`), which are code.
+function keepComment(prose, text, from, to) {
+  const content = text.slice(from, to);
+  prose.keep(from, to);
+  const directive = DIRECTIVE.exec(content);
+  if (directive !== null) {
+    let end = content.indexOf('\n');
+    if (end === -1) end = content.length;
+    const reason = /\s--?\s|\(/.exec(content.slice(directive[0].length, end));
+    if (reason !== null) end = directive[0].length + reason.index;
+    if (/^[\s*/#!-]*(?:@ts-|prettier-ignore)/.test(directive[0])) end = directive[0].length + /^[\w-]*/.exec(content.slice(directive[0].length))[0].length;
+    prose.blank(from, from + end);
+  }
+  if (!content.includes('@') && !content.includes('\\')) return;
+  for (const match of content.matchAll(DOC_TAG)) {
+    const tagEnd = from + match.index + match[0].length;
+    prose.blank(from + match.index, tagEnd);
+  }
+}
+
+// A documentation tag with its {type} and, for the tags that name something, that name.
+const DOC_TAG = /[@\\](?:(?:param|arg|argument|property|prop|tparam|typedef|callback|template|member|var|name|alias|memberof|module|namespace|class|function|method|event|fires|listens|mixes|requires|exception|throws|see|link|retval)\b[ \t]*(?:\{[^}\n]*\}[ \t]*)?(?:\[[^\]\n]*\]|[\w$.:]+)?|(?:returns?|type|enum|const|augments|extends|implements|yields|this)\b[ \t]*(?:\{[^}\n]*\})?)/g;
+
+// Whether a string literal's content is a single token in lower case (a key, a module or file
+// name, an enum value, 'utf-8'): not prose. A string with a space, or a capital (a label
+// such as 'Cancel'), is.
+const TOKEN = /^[a-z0-9_$.:/@#%+-]*$/;
+
 // The end of a string that opened with `quote` just before `from`: the index of the closing
 // quote, or -1 when the line ends first (and `multiline` is false) or the text does.
 function stringEnd(text, from, quote, multiline) {
@@ -82,12 +118,12 @@ function cLike(text) {
     const token = match[0];
     if (token === '//') {
       const end = lineEnd(text, at);
-      prose.keep(at + 2, end);
+      keepComment(prose, text, at + 2, end);
       start.lastIndex = end;
     } else if (token === '/*') {
       let end = text.indexOf('*/', at + 2);
       if (end === -1) end = text.length;
-      prose.keep(at + 2, end);
+      keepComment(prose, text, at + 2, end);
       start.lastIndex = end + 2;
     } else if (token === '`') {
       const end = templateEnd(prose, text, at + 1);
@@ -95,7 +131,7 @@ function cLike(text) {
     } else {
       const end = stringEnd(text, at + 1, token, false);
       if (end === -1) continue;
-      keepString(prose, text, at + 1, end);
+      if (!TOKEN.test(text.slice(at + 1, end))) keepString(prose, text, at + 1, end);
       start.lastIndex = end + 1;
     }
   }
@@ -115,7 +151,7 @@ function hashLike(text) {
       const before = at === 0 ? '' : text[at - 1];
       if (before !== '' && !/[\s;|&(]/.test(before)) continue;
       const end = lineEnd(text, at);
-      prose.keep(at + 1, end);
+      keepComment(prose, text, at + 1, end);
       start.lastIndex = end;
     } else if (token.length === 3) {
       let end = text.indexOf(token, at + 3);
@@ -127,7 +163,7 @@ function hashLike(text) {
       if (token === "'" && at > 0 && /[\p{L}\p{N}]/u.test(text[at - 1])) continue;
       const end = stringEnd(text, at + 1, token, true);
       if (end === -1) continue;
-      keepString(prose, text, at + 1, end);
+      if (!TOKEN.test(text.slice(at + 1, end))) keepString(prose, text, at + 1, end);
       start.lastIndex = end + 1;
     }
   }
@@ -161,11 +197,11 @@ function dashLike(text) {
       if (token === "'" && at > 0 && /[\p{L}\p{N}]/u.test(text[at - 1])) continue;
       contentEnd = stringEnd(text, at + 1, token, true);
       if (contentEnd === -1) continue;
-      keepString(prose, text, at + 1, contentEnd);
+      if (!TOKEN.test(text.slice(at + 1, contentEnd))) keepString(prose, text, at + 1, contentEnd);
       start.lastIndex = contentEnd + 1;
       continue;
     }
-    prose.keep(at + token.length, contentEnd);
+    keepComment(prose, text, at + token.length, contentEnd);
     start.lastIndex = next;
   }
   return prose.finish();

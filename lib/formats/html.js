@@ -5,8 +5,13 @@
 const { Tokenizer } = require('htmlparser2');
 const { Prose } = require('./prose');
 
-// Elements whose content is code or machinery, not prose.
-const SKIPPED = new Set(['script', 'style', 'code', 'pre', 'kbd', 'samp', 'var', 'template', 'noscript', 'svg', 'math']);
+// Elements whose content is code or machinery, not prose (tt: the code of older pages).
+const SKIPPED = new Set(['script', 'style', 'code', 'pre', 'kbd', 'samp', 'var', 'tt', 'template', 'noscript', 'svg', 'math']);
+// Classes that generated manuals (DocBook, gtk-doc, texinfo, highlighters) give the elements
+// that hold code, names of files, commands and options.
+const CODE_CLASS = /(?:^|\s)(?:literal|function|command|option|filename|varname|parameter|type|structname|structfield|constant|symbol|computeroutput|userinput|replaceable|programlisting|screen|synopsis|funcsynopsis|funcdef|returnvalue|envar|code|sourceCode|highlight|hljs|language-[\w-]+)(?:\s|$)/;
+// Elements without content: a class on one of them opens nothing to skip.
+const VOID = new Set(['area', 'base', 'br', 'col', 'embed', 'hr', 'img', 'input', 'link', 'meta', 'param', 'source', 'track', 'wbr']);
 // Attributes that a reader sees (alt text, tooltips, placeholders, what a screen reader says).
 const READ = new Set(['alt', 'title', 'placeholder', 'aria-label', 'aria-description', 'label']);
 
@@ -18,6 +23,7 @@ function markHtml(prose, text, from = 0, to = text.length) {
   let tag = '';
   let attribute = '';
   let attributes = null; // of <meta>: name and the content's range
+  let codeClass = false; // the open tag has a class of code
   let valueStart = -1;
   let valueEnd = -1;
   const lower = (start, end) => source.slice(start, end).toLowerCase();
@@ -31,6 +37,7 @@ function markHtml(prose, text, from = 0, to = text.length) {
     onopentagname(start, end) {
       tag = lower(start, end);
       attributes = tag === 'meta' ? {} : null;
+      codeClass = false;
     },
     onattribname(start, end) {
       attribute = lower(start, end);
@@ -42,6 +49,7 @@ function markHtml(prose, text, from = 0, to = text.length) {
     },
     onattribend() {
       if (valueStart === -1) return;
+      if (attribute === 'class' && CODE_CLASS.test(source.slice(valueStart, valueEnd))) codeClass = true;
       if (attributes !== null) {
         if (attribute === 'name') attributes.name = lower(valueStart, valueEnd);
         if (attribute === 'content') attributes.content = [valueStart, valueEnd];
@@ -54,7 +62,7 @@ function markHtml(prose, text, from = 0, to = text.length) {
       if (attributes !== null && attributes.content && /^(?:description|keywords|og:description|twitter:description)$/.test(attributes.name ?? '')) {
         keep(...attributes.content);
       }
-      if (SKIPPED.has(tag)) open.push(tag);
+      if (SKIPPED.has(tag) || (codeClass && !VOID.has(tag))) open.push(tag);
     },
     onselfclosingtag() {},
     onclosetag(start, end) {
@@ -81,4 +89,4 @@ function html(text) {
   return prose.finish();
 }
 
-module.exports = { html, markHtml };
+module.exports = { html, markHtml, SKIPPED, READ, CODE_CLASS, VOID };

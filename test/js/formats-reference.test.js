@@ -82,10 +82,8 @@ suite('markdown against commonmark.js', () => {
   });
 });
 
-// The HTML elements and attributes the html format skips and reads (its rules, restated for
-// the reference's tree).
-const SKIPPED = new Set(['script', 'style', 'code', 'pre', 'kbd', 'samp', 'var', 'template', 'noscript', 'svg', 'math']);
-const READ = new Set(['alt', 'title', 'placeholder', 'aria-label', 'aria-description', 'label']);
+// The HTML elements and attributes the html format skips and reads, applied to the reference's tree.
+const { SKIPPED, READ, CODE_CLASS, VOID } = require('../../lib/formats/html');
 
 // From parse5's tree: the words of its text nodes and read attributes (outside skipped
 // elements), and the source ranges they come from.
@@ -100,6 +98,8 @@ function htmlReference(html) {
       return;
     }
     if (SKIPPED.has(node.nodeName)) return;
+    const classes = node.attrs?.find((a) => a.name === 'class')?.value;
+    if (classes !== undefined && CODE_CLASS.test(classes) && !VOID.has(node.nodeName)) return;
     const located = node.sourceCodeLocation?.attrs;
     for (const { name, value } of node.attrs ?? []) {
       const isDescription = node.nodeName === 'meta' && name === 'content'
@@ -135,6 +135,7 @@ const TRICKY_HTML = [
   ['entities of every kind', '<p>caf&eacute; &amp; &#233;t&#xE9; &notanentity; AT&T</p>'],
   ['raw text elements', '<title>A title &amp; more</title><textarea>typed <b>text</b></textarea>'],
   ['skipped elements nested and unclosed', '<pre>pre <code>code</code> still</pre> out <code>open code'],
+  ['elements with a class of code', '<span class="command">cmd</span> <p class="x literal">lit</p> <img class=literal alt=shown> <tt>tt</tt> after'],
   ['end tags that close nothing', '</p></div>text</span> more'],
 ];
 

@@ -55,6 +55,7 @@ const HTML = [
   ['entities decoded', '<p>caf&eacute; &mdash; na&#239;ve &#x61;b</p>', ['café', 'naïve', 'ab']],
   ['entities in attributes', '<img alt="caf&eacute;">', ['café']],
   ['skipped elements', '<script>var codez</script><style>.clas{}</style><code>cde</code><pre>pr</pre><kbd>kb</kbd><samp>sm</samp><var>vr</var><template>tmpl</template>ok', ['ok']],
+  ['elements of code by their class, and tt', '<span class="command">cmnd</span> <code class="literal">x</code><p class="x filename y">fle</p><img class="literal" alt="shwn"><tt>tty</tt>ok', ['shwn', 'ok']],
   ['nested skipped elements', '<pre><code>a</code>still pre</pre>after', ['after']],
   ['comments, also with -- inside, and the doctype', '<!DOCTYPE html><!-- a -- b -->ok<!---->', ['ok']],
   ['CDATA is no text in HTML', '<p><![CDATA[cdta]]>ok</p>', ['ok']],
@@ -73,10 +74,14 @@ const CODE_C = [
   ['a quote with no close on its line is no string', "fn f<'a>(x: &str) {} // ok", ['ok']],
   ['a comment marker inside a string is string text', 'x = "not // coment"; y = \'/*\'; z(); // end', ['not', 'coment', 'end']],
   ['an unterminated block comment', '/* to the end', ['to', 'the', 'end']],
+  ['directives to tools are not prose, the reasons given are', '/* eslint-disable no-x */ // istanbul ignore next\n// @ts-expect-error (chek this)\n// eslint-disable-line max-len -- too lng\n// c8 ignore next - not covred\n// global state is', ['chek', 'this', 'too', 'lng', 'not', 'covred', 'global', 'state', 'is']],
+  ['documentation tags: not their types and names', '/**\n * @param {Map<string, X>} wsock the sockt\n * @returns {boolean} trueish\n * \\param nme desc\n */', ['the', 'sockt', 'trueish', 'desc']],
+  ['a string of one lower-case token is a key or a name', 'require("fs"); x("Cancl", "two wrds", \'utf-8\', "a.b/c")', ['Cancl', 'two', 'wrds']],
 ];
 
 const CODE_HASH = [
-  ['hash comments and strings', 'x = 1  # a coment\necho "quoted txt"', ['a', 'coment', 'quoted', 'txt']],
+  ['hash comments and strings', 'x = 1  # a coment\necho "quoted txt" \'key\'', ['a', 'coment', 'quoted', 'txt']],
+  ['directives', 'import x  # noqa: F401\ny = 1  # type: ignore\n# pylint: disable=x\n# shellcheck disable=SC2086', []],
   ['docstrings', 'def f():\n    """Doc\n    strng"""\n    return 1', ['Doc', 'strng']],
   ['$# and ${#x} are no comments', 'echo $# ${#arr} done', []],
   ['an apostrophe inside a word is no string', "key: don't # note", ['note']],
@@ -84,7 +89,7 @@ const CODE_HASH = [
 ];
 
 const CODE_DASH = [
-  ['SQL comments and strings', "SELECT 'valu' FROM t -- a note\n/* blk */", ['valu', 'a', 'note', 'blk']],
+  ['SQL comments and strings', "SELECT 'Valu' FROM t -- a note\n/* blk */", ['Valu', 'a', 'note', 'blk']],
   ['Lua block comments', '--[[ lua\nblok ]] x = 1 --[==[ lvl ]==]', ['lua', 'blok', 'lvl']],
   ['Haskell block comments', '{- hask -} main = 1', ['hask']],
 ];
@@ -221,8 +226,8 @@ suite('SpellService.check with a format', () => {
         { start: 10, end: 15, word: 'Wrold', suggestions: ['World'] },
         { start: 17, end: 29, word: 'caféx', suggestions: ['café'] },
       ]);
-      assert.deepEqual(await service.check('x = "helo"; // wrld', { format: 'code:c' }), [
-        { start: 5, end: 9, word: 'helo' },
+      assert.deepEqual(await service.check('x = "Helo"; // wrld', { format: 'code:c' }), [
+        { start: 5, end: 9, word: 'Helo' },
         { start: 15, end: 19, word: 'wrld' },
       ]);
       assert.deepEqual((await service.check('`helo`')).map((m) => m.word), ['helo']);
