@@ -1,8 +1,10 @@
 'use strict';
+'use strict';
 // HTML: the text content, and the attributes people read, with character references decoded.
-// htmlparser2's Tokenizer gives the exact source range of every piece (and knows the raw text
-// of <script>, <style>, <textarea>, <title>); which pieces are prose is decided here.
-const { Tokenizer } = require('htmlparser2');
+// A scanner of our own that follows HTML's tokenisation (tags, attributes in any quoting,
+// comments ending at --> or --!>, bogus comments, the raw text of <script> and <style>, the
+// escapable raw text of <title> and <textarea>) and gives every piece's source range; which
+// pieces are prose is decided here. No dependency: the install stays two packages.
 const { Prose } = require('./prose');
 
 // Elements whose content is code or machinery, not prose (tt: the code of older pages).
@@ -15,73 +17,170 @@ const VOID = new Set(['area', 'base', 'br', 'col', 'embed', 'hr', 'img', 'input'
 // Attributes that a reader sees (alt text, tooltips, placeholders, what a screen reader says).
 const READ = new Set(['alt', 'title', 'placeholder', 'aria-label', 'aria-description', 'label']);
 
-// Marks the prose of text.slice(from, to) in `prose` (blank everywhere else in that range).
+// Elements whose content is raw text, up to their own end tag only; the ones of RCDATA decode
+// references in it.
+const RAW_TEXT = new Set(['script', 'style', 'xmp', 'iframe', 'noembed', 'noframes', 'noscript', 'title', 'textarea']);
+const RCDATA = new Set(['title', 'textarea']);
+
+const isSpace = (c) => c === 32 || c === 9 || c === 10 || c === 12 || c === 13;
+const isLetter = (c) => (c >= 65 && c <= 90) || (c >= 97 && c <= 122);
+
+// Reads the tag whose name starts at `at` (after `<` or `</`): { name, attributes, end } with
+// end past its `>`, or null when the text ends inside it.
+function readTag(text, at, to) {
+  let i = at;
+  while (i < to && !isSpace(text.charCodeAt(i)) && text[i] !== '/' && text[i] !== '>') i++;
+  const name = text.slice(at, i).toLowerCase();
+  const attributes = [];
+  for (;;) {
+    while (i < to && (isSpace(text.charCodeAt(i)) || text[i] === '/')) i++;
+    if (i >= to) return null;
+    if (text[i] === '>') return { name, attributes, end: i + 1 };
+    // A name (which may start with =) up to white space, / > or =.
+    const nameStart = i;
+    i++;
+    while (i < to && !isSpace(text.charCodeAt(i)) && text[i] !== '/' && text[i] !== '>' && text[i] !== '=') i++;
+    const attribute = { name: text.slice(nameStart, i).toLowerCase(), valueStart: -1, valueEnd: -1 };
+    attributes.push(attribute);
+    let j = i;
+    while (j < to && isSpace(text.charCodeAt(j))) j++;
+    if (text[j] !== '=') continue;
+    j++;
+    while (j < to && isSpace(text.charCodeAt(j))) j++;
+    const quote = text[j];
+    if (quote === '"' || quote === "'") {
+      const close = text.indexOf(quote, j + 1);
+      if (close === -1 || close >= to) return null;
+      attribute.valueStart = j + 1;
+      attribute.valueEnd = close;
+      i = close + 1;
+    } else {
+      attribute.valueStart = j;
+      while (j < to && !isSpace(text.charCodeAt(j)) && text[j] !== '>') j++;
+      attribute.valueEnd = j;
+      i = j;
+    }
+  }
+}
+
+// The end of a raw text element's content that starts at `from`: where its `</name` is.
+function rawTextEnd(text, from, to, name) {
+  const lower = text.slice(from, to).toLowerCase();
+  const close = `</${name}`;
+  for (let at = lower.indexOf(close); at !== -1; at = lower.indexOf(close, at + 1)) {
+    const after = lower.charCodeAt(at + close.length);
+    if (Number.isNaN(after) || isSpace(after) || after === 47 || after === 62) return from + at;
+  }
+  return to;
+}
+
+// Scans text[from, to) and tells `on`: text(start, end), rawText(start, end, rcdata),
+// openTag(tag), closeTag(name). Comments, doctypes and the like are told nothing.
+function scanHtml(text, from, to, on) {
+  let textStart = from;
+  let at = text.indexOf('<', from);
+  while (at !== -1 && at < to) {
+    const next = text.charCodeAt(at + 1);
+    let end = -1;
+    let tag = null;
+    let closing = false;
+    if (isLetter(next)) {
+      tag = readTag(text, at + 1, to);
+      end = tag === null ? to : tag.end;
+    } else if (next === 47) { // </
+      const after = text.charCodeAt(at + 2);
+      if (isLetter(after)) {
+        tag = readTag(text, at + 2, to);
+        closing = true;
+        end = tag === null ? to : tag.end;
+      } else {
+        // </> is dropped; </ and anything else is a bogus comment up to >.
+        const close = text.indexOf('>', at + 2);
+        end = close === -1 || close >= to ? to : close + 1;
+      }
+    } else if (next === 33) { // <!
+      if (text.startsWith('<!--', at)) {
+        if (text.startsWith('<!-->', at)) end = at + 5;
+        else if (text.startsWith('<!--->', at)) end = at + 6;
+        else {
+          const dashes = text.indexOf('-->', at + 4);
+          const bang = text.indexOf('--!>', at + 4);
+          const close = dashes === -1 ? bang : bang === -1 ? dashes : Math.min(dashes, bang);
+          end = close === -1 || close >= to ? to : close + (close === bang ? 4 : 3);
+        }
+      } else {
+        // A doctype, CDATA (a bogus comment outside SVG and MathML), a declaration: up to >.
+        const close = text.indexOf('>', at + 2);
+        end = close === -1 || close >= to ? to : close + 1;
+      }
+    } else if (next === 63) { // <?: a bogus comment up to >
+      const close = text.indexOf('>', at + 2);
+      end = close === -1 || close >= to ? to : close + 1;
+    }
+    if (end === -1) {
+      // A < that starts nothing is text.
+      at = text.indexOf('<', at + 1);
+      continue;
+    }
+    if (at > textStart) on.text(textStart, at);
+    textStart = end;
+    if (tag !== null) {
+      if (closing) on.closeTag(tag.name);
+      else {
+        on.openTag(tag);
+        if (RAW_TEXT.has(tag.name) || tag.name === 'plaintext') {
+          const contentEnd = tag.name === 'plaintext' ? to : rawTextEnd(text, end, to, tag.name);
+          if (contentEnd > end) on.rawText(end, contentEnd, RCDATA.has(tag.name));
+          textStart = contentEnd;
+          end = contentEnd;
+        }
+      }
+    }
+    at = text.indexOf('<', end);
+  }
+  if (to > textStart) on.text(textStart, to);
+}
+
+// Marks the prose of text[from, to) in `prose` (blank everywhere else in that range).
 function markHtml(prose, text, from = 0, to = text.length) {
-  const source = from === 0 && to === text.length ? text : text.slice(from, to);
   prose.blank(from, to);
   const open = []; // skipped elements open, innermost last
-  let tag = '';
-  let attribute = '';
-  let attributes = null; // of <meta>: name and the content's range
-  let codeClass = false; // the open tag has a class of code
-  let valueStart = -1;
-  let valueEnd = -1;
-  const lower = (start, end) => source.slice(start, end).toLowerCase();
-  const keep = (start, end, legacy = false) => prose.keepDecoded(from + start, from + end, legacy);
-  const tokenizer = new Tokenizer({ decodeEntities: false }, {
-    ontext(start, end) {
+  const keep = (start, end, legacy) => prose.keepDecoded(start, end, legacy);
+  scanHtml(text, from, to, {
+    text(start, end) {
       if (open.length === 0) keep(start, end, true);
     },
-    ontextentity() {},
-    onattribentity() {},
-    onopentagname(start, end) {
-      tag = lower(start, end);
-      attributes = tag === 'meta' ? {} : null;
-      codeClass = false;
+    rawText(start, end, rcdata) {
+      // Raw text is never prose (script, style); RCDATA is (title, textarea) unless skipped.
+      if (rcdata && open.length === 0) keep(start, end, true);
     },
-    onattribname(start, end) {
-      attribute = lower(start, end);
-      valueStart = -1;
-    },
-    onattribdata(start, end) {
-      if (valueStart === -1) valueStart = start;
-      valueEnd = end;
-    },
-    onattribend() {
-      if (valueStart === -1) return;
-      if (attribute === 'class' && CODE_CLASS.test(source.slice(valueStart, valueEnd))) codeClass = true;
-      if (attributes !== null) {
-        if (attribute === 'name') attributes.name = lower(valueStart, valueEnd);
-        if (attribute === 'content') attributes.content = [valueStart, valueEnd];
-      } else if (open.length === 0 && READ.has(attribute)) {
-        keep(valueStart, valueEnd);
+    openTag({ name, attributes }) {
+      let codeClass = false;
+      let description = false;
+      let content = null;
+      for (const attribute of attributes) {
+        if (attribute.valueStart === -1) continue;
+        const value = () => text.slice(attribute.valueStart, attribute.valueEnd);
+        if (attribute.name === 'class' && CODE_CLASS.test(value())) codeClass = true;
+        if (name === 'meta') {
+          if (attribute.name === 'name' && DESCRIPTION.test(value())) description = true;
+          if (attribute.name === 'content') content = attribute;
+        } else if (open.length === 0 && READ.has(attribute.name)) {
+          keep(attribute.valueStart, attribute.valueEnd, false);
+        }
       }
-      valueStart = -1;
+      if (description && content !== null && open.length === 0) keep(content.valueStart, content.valueEnd, false);
+      if ((SKIPPED.has(name) || codeClass) && !VOID.has(name)) open.push(name);
     },
-    onopentagend() {
-      if (attributes !== null && attributes.content && /^(?:description|keywords|og:description|twitter:description)$/.test(attributes.name ?? '')) {
-        keep(...attributes.content);
-      }
-      if (SKIPPED.has(tag) || (codeClass && !VOID.has(tag))) open.push(tag);
-    },
-    onselfclosingtag() {},
-    onclosetag(start, end) {
-      const name = lower(start, end);
+    closeTag(name) {
       const at = open.lastIndexOf(name);
       if (at !== -1) open.length = at;
     },
-    oncomment() {},
-    oncdata() {},
-    ondeclaration() {},
-    onprocessinginstruction() {},
-    onend() {},
   });
-  // HTML5 ends a comment at --!> as well as at -->; the tokenizer knows only -->. It reads a copy
-  // where each --!> is !--> (as long, and ending where the comment ends); the prose is taken from
-  // the text itself.
-  tokenizer.write(source.includes('--!>') ? source.replace(/--!>/g, '!-->') : source);
-  tokenizer.end();
 }
+
+// The <meta name> values whose content people read (search results, link previews).
+const DESCRIPTION = /^\s*(?:description|keywords|og:description|twitter:description)\s*$/i;
 
 function html(text) {
   const prose = new Prose(text);

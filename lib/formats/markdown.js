@@ -9,6 +9,7 @@
 // paragraph and heading (code spans, links, autolinks, raw HTML, references, escapes).
 const { Prose } = require('./prose');
 const { markHtml } = require('./html');
+const { referenceAt } = require('./entities');
 
 // 4 columns: CommonMark's tab stop, and the indentation that makes a line code.
 const TAB = 4;
@@ -25,7 +26,6 @@ const OPEN_TAG = `<${TAG_NAME}${ATTRIBUTE}*\\s*/?>`;
 const CLOSE_TAG = `</${TAG_NAME}\\s*>`;
 const RAW_HTML = new RegExp(`${OPEN_TAG}|${CLOSE_TAG}|<!---?>|<!--[\\s\\S]*?-->|<\\?[\\s\\S]*?\\?>|<![A-Za-z][^>]*>|<!\\[CDATA\\[[\\s\\S]*?\\]\\]>`, 'y');
 const AUTOLINK = /<[A-Za-z][A-Za-z0-9.+-]{1,31}:[^\s<>]*>|<[A-Za-z0-9.!#$%&'*+/=?^_`{|}~-]+@[A-Za-z0-9](?:[A-Za-z0-9-]{0,61}[A-Za-z0-9])?(?:\.[A-Za-z0-9](?:[A-Za-z0-9-]{0,61}[A-Za-z0-9])?)*>/y;
-const REFERENCE = /&(?:#[0-9]{1,7};|#[xX][0-9a-fA-F]{1,6};|[A-Za-z][A-Za-z0-9]{1,31};)/y;
 
 const HTML_BLOCK_ENDS = [
   null,
@@ -620,11 +620,11 @@ function markInlines(prose, paragraph, from, labels) {
         start.lastIndex = end;
       }
     } else if (c === '&') {
-      const end = matchAt(REFERENCE, text, at);
-      if (end > 0) {
+      const reference = referenceAt(text, at, false);
+      if (reference !== null) {
         const source = paragraph.source(at);
-        prose.keepDecoded(source, source + end - at);
-        start.lastIndex = end;
+        prose.keepDecoded(source, source + reference.end - at);
+        start.lastIndex = reference.end;
       }
     } else if (c === ']') {
       const tail = tails.get(at);

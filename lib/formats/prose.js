@@ -3,10 +3,11 @@
 // is not prose is blanked (a space), so that the view keeps the text's offsets; only where an
 // entity or escape is decoded does the view hold other characters than the text, and a short
 // list says where, so that words found there map back to the whole source range.
-const { decodeHTML } = require('entities');
+const { referenceAt } = require('./entities');
 
 const BLANK = 1;
 const DECODED = 2;
+
 class Prose {
   // `blank`: true when the text starts out all blank and the format marks what to keep (source
   // code), false when it starts out all prose and the format blanks the markup.
@@ -33,39 +34,17 @@ class Prose {
 
   // Keeps [from, to) with its character references decoded (`&eacute;`, `&#233;`, `&#xE9;`;
   // named ones need their `;`, except with `legacy`: then the names HTML has always known are
-  // decoded without one too, as browsers do in text (`&copy2024`, `&notit;` as `¬it;`).
+  // decoded without one too, as browsers do in text, and so are numeric ones). A reference to
+  // a symbol whose value is not known here is blanked.
   keepDecoded(from, to, legacy = false) {
     this.keep(from, to);
     const text = this.source;
-    let at = text.indexOf('&', from);
-    while (at !== -1 && at < to) {
-      REFERENCE.lastIndex = at;
-      const match = REFERENCE.exec(text);
-      if (match !== null && at + match[0].length <= to) {
-        const value = decodeHTML(match[0]);
-        // A reference decodes to at most three code units; a longer result is a legacy name
-        // decoded as a prefix (`&notit;` as `¬it;`), not a reference.
-        if (value !== match[0] && value.length <= 3) this.decode(at, at + match[0].length, value);
-        else if (legacy) this.decodeLegacy(at, to);
-      } else if (legacy) {
-        this.decodeLegacy(at, to);
-      }
-      at = text.indexOf('&', at + 1);
-    }
-  }
-
-  // A named reference without its `;` at `at`: the longest known name that starts there.
-  decodeLegacy(at, to) {
-    LEGACY.lastIndex = at + 1;
-    const match = LEGACY.exec(this.source);
-    if (match === null) return;
-    for (let length = Math.min(match[0].length, to - at - 1); length >= 2; length--) {
-      const reference = `&${match[0].slice(0, length)}`;
-      const value = decodeHTML(reference);
-      if (value !== reference && value.length <= 2) {
-        this.decode(at, at + 1 + length, value);
-        return;
-      }
+    for (let at = text.indexOf('&', from); at !== -1 && at < to; at = text.indexOf('&', at + 1)) {
+      const reference = referenceAt(text, at, legacy);
+      if (reference === null || reference.end > to) continue;
+      if (reference.value === '') this.blank(at, reference.end);
+      else this.decode(at, reference.end, reference.value);
+      at = reference.end - 1;
     }
   }
 
@@ -100,13 +79,6 @@ class Prose {
 
 // UTF-16 in the machine's order: every platform Node runs on is little-endian.
 const UTF16 = new TextDecoder('utf-16le');
-
-// A character reference as HTML and CommonMark write it.
-const REFERENCE = /&(?:#[0-9]{1,7};|#[xX][0-9a-fA-F]{1,6};|[A-Za-z][A-Za-z0-9]{1,31};)/y;
-
-// The names of the references HTML decodes without a `;` are letters (and digits for
-// sup1/frac12), at most 6 long.
-const LEGACY = /[A-Za-z][A-Za-z0-9]{1,5}/y;
 
 // The last decoded piece that starts at or before `position` (in the view), or -1.
 function pieceAt(decodes, position) {
