@@ -65,13 +65,10 @@ function readTag(text, at, to) {
 
 // The end of a raw text element's content that starts at `from`: where its `</name` is.
 function rawTextEnd(text, from, to, name) {
-  const lower = text.slice(from, to).toLowerCase();
-  const close = `</${name}`;
-  for (let at = lower.indexOf(close); at !== -1; at = lower.indexOf(close, at + 1)) {
-    const after = lower.charCodeAt(at + close.length);
-    if (Number.isNaN(after) || isSpace(after) || after === 47 || after === 62) return from + at;
-  }
-  return to;
+  const close = new RegExp(`</${name}(?=[\\s/>]|$)`, 'gi');
+  close.lastIndex = from;
+  const found = close.exec(text);
+  return found === null || found.index >= to ? to : found.index;
 }
 
 // Scans text[from, to) and tells `on`: text(start, end), rawText(start, end, rcdata),

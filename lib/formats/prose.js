@@ -16,6 +16,20 @@ class Prose {
     this.mask = new Uint8Array(text.length);
     if (blank) this.mask.fill(BLANK);
     this.decodes = [];
+    // The last search for `&`: where it started and what it found (-1: none to the end). Kept
+    // ranges come in text order mostly, and without it each would search to the next & of the
+    // whole text.
+    this.ampFrom = Infinity;
+    this.ampAt = -1;
+  }
+
+  // The first & at or after `from`.
+  nextAmpersand(from) {
+    if (from < this.ampFrom || (this.ampAt !== -1 && this.ampAt < from)) {
+      this.ampAt = this.source.indexOf('&', from);
+    }
+    this.ampFrom = from;
+    return this.ampAt;
   }
 
   blank(from, to) {
@@ -39,7 +53,7 @@ class Prose {
   keepDecoded(from, to, legacy = false) {
     this.keep(from, to);
     const text = this.source;
-    for (let at = text.indexOf('&', from); at !== -1 && at < to; at = text.indexOf('&', at + 1)) {
+    for (let at = this.nextAmpersand(from); at !== -1 && at < to; at = this.nextAmpersand(at + 1)) {
       const reference = referenceAt(text, at, legacy);
       if (reference === null || reference.end > to) continue;
       if (reference.value === '') this.blank(at, reference.end);
