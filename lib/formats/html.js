@@ -143,15 +143,21 @@ function markHtml(prose, text, from = 0, to = text.length) {
   prose.blank(from, to);
   const open = []; // skipped elements open, innermost last
   const keep = (start, end, legacy) => prose.keepDecoded(start, end, legacy);
+  // The fragment of the open link's address: a link whose text is the name of the anchor it
+  // points to (`<a href="api.html#xmlParseFile">xmlParseFile</a>`) names code.
+  let fragment = null;
   scanHtml(text, from, to, {
     text(start, end) {
-      if (open.length === 0) keep(start, end, true);
+      if (open.length > 0) return;
+      if (fragment !== null && text.slice(start, end).trim() === fragment) return;
+      keep(start, end, true);
     },
     rawText(start, end, rcdata) {
       // Raw text is never prose (script, style); RCDATA is (title, textarea) unless skipped.
       if (rcdata && open.length === 0) keep(start, end, true);
     },
     openTag({ name, attributes }) {
+      if (name === 'a') fragment = null;
       let codeClass = false;
       let description = false;
       let content = null;
@@ -159,6 +165,10 @@ function markHtml(prose, text, from = 0, to = text.length) {
         if (attribute.valueStart === -1) continue;
         const value = () => text.slice(attribute.valueStart, attribute.valueEnd);
         if (attribute.name === 'class' && CODE_CLASS.test(value())) codeClass = true;
+        if (name === 'a' && attribute.name === 'href') {
+          const hash = value().lastIndexOf('#');
+          if (hash !== -1) fragment = value().slice(hash + 1);
+        }
         if (name === 'meta') {
           if (attribute.name === 'name' && DESCRIPTION.test(value())) description = true;
           if (attribute.name === 'content') content = attribute;
@@ -170,6 +180,7 @@ function markHtml(prose, text, from = 0, to = text.length) {
       if ((SKIPPED.has(name) || codeClass) && !VOID.has(name)) open.push(name);
     },
     closeTag(name) {
+      if (name === 'a') fragment = null;
       const at = open.lastIndexOf(name);
       if (at !== -1) open.length = at;
     },

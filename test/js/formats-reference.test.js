@@ -97,6 +97,9 @@ function htmlReference(html) {
   const ranges = [];
   const visit = (node) => {
     if (node.nodeName === '#text') {
+      // A link whose text is the name of the anchor it points to names code.
+      const href = node.parentNode?.nodeName === 'a' ? node.parentNode.attrs.find((a) => a.name === 'href')?.value : undefined;
+      if (href?.includes('#') && node.value.trim() === href.slice(href.lastIndexOf('#') + 1)) return;
       addAll(required, wordSet(node.value));
       if (node.sourceCodeLocation) ranges.push([node.sourceCodeLocation.startOffset, node.sourceCodeLocation.endOffset]);
       return;

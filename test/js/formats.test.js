@@ -56,6 +56,7 @@ const HTML = [
   ['entities in attributes', '<img alt="caf&eacute;">', ['café']],
   ['skipped elements', '<script>var codez</script><style>.clas{}</style><code>cde</code><pre>pr</pre><kbd>kb</kbd><samp>sm</samp><var>vr</var><template>tmpl</template>ok', ['ok']],
   ['elements of code by their class, and tt', '<span class="command">cmnd</span> <code class="literal">x</code><p class="x filename y">fle</p><img class="literal" alt="shwn"><tt>tty</tt>ok', ['shwn', 'ok']],
+  ['a link whose text names the anchor it points to', '<a href="api.html#xmlParseFle">xmlParseFle</a> <a href="#intro">Introducton</a>', ['Introducton']],
   ['nested skipped elements', '<pre><code>a</code>still pre</pre>after', ['after']],
   ['comments, also with -- inside, and the doctype', '<!DOCTYPE html><!-- a -- b -->ok<!---->', ['ok']],
   ['CDATA is no text in HTML', '<p><![CDATA[cdta]]>ok</p>', ['ok']],
