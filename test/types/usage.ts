@@ -1,8 +1,8 @@
 // Compiled by test/package/types.test.js with `tsc --noEmit`: each line either must compile
 // with exactly the types written here or, marked @ts-expect-error, must be refused.
 import { Spellchecker, openAs, openProperties } from 'spellshell';
-import { SpellService, findDictionaries } from 'spellshell';
-import type { DictionaryInfo, Misspelling, AbortSignalLike } from 'spellshell';
+import { SpellService, findDictionaries, FORMATS, formatForPath, formatForLanguageId } from 'spellshell';
+import type { DictionaryInfo, Misspelling, AbortSignalLike, Format } from 'spellshell';
 
 // Exact type equality: `any` or a wider type does not pass for the one written.
 type Equal<A, B> = (<T>() => T extends A ? 1 : 2) extends <T>() => T extends B ? 1 : 2 ? true : false;
@@ -30,11 +30,18 @@ expectType<void>()(openProperties('/tmp'));
 expectType<DictionaryInfo[]>()(findDictionaries());
 expectType<DictionaryInfo[]>()(findDictionaries({ dirs: ['/opt/dicts'] }));
 expectType<string | null>()(findDictionaries()[0].dir);
+expectType<Format>()(formatForPath('docs/README.md'));
+expectType<Format>()(formatForLanguageId('typescript'));
+expectType<readonly Format[]>()(FORMATS);
 async function service(signal: AbortSignalLike) {
   const spell = await SpellService.open({ languages: ['en_US', 'de'], personalDictionary: '/tmp/words.txt', worker: false });
   expectType<SpellService>()(spell);
   expectType<Misspelling[]>()(await spell.check('a wrod', { suggestions: 3, signal }));
   expectType<string[] | undefined>()((await spell.check('a wrod'))[0].suggestions);
+  expectType<Misspelling[]>()(await spell.check('# a wrod', { format: formatForPath('a.md') }));
+  expectType<Misspelling[]>()(await spell.check('// a wrod', { format: 'code:c' }));
+  // @ts-expect-error a format is one of FORMATS
+  await spell.check('a wrod', { format: 'md' });
   expectType<boolean>()(await spell.isMisspelled('wrod'));
   expectType<string[]>()(await spell.suggest('wrod', { limit: 3 }));
   expectType<void>()(await spell.addWord('spellshell'));
