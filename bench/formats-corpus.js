@@ -19,22 +19,13 @@ const os = require('node:os');
 const path = require('node:path');
 const commonmark = require('commonmark');
 const parse5 = require('parse5');
+const { random } = require('./inputs');
 
 const root = path.join(__dirname, '..');
 const FILES = Number(process.env.CORPUS_FILES || 25);
 const SEEDED = Number(process.env.CORPUS_SEEDED || 3);
 const dictionaryDir = process.env.SPELLSHELL_DICTIONARY_DIR || '/usr/share/hunspell';
 const outDir = path.join(__dirname, 'data', 'corpus');
-
-// mulberry32, as in inputs.js: the same corpus on every run on the same machine.
-function random(seed) {
-  return () => {
-    seed = (seed + 0x6d2b79f5) | 0;
-    let t = Math.imul(seed ^ (seed >>> 15), 1 | seed);
-    t = (t + Math.imul(t ^ (t >>> 7), 61 | t)) ^ t;
-    return ((t ^ (t >>> 14)) >>> 0) / 4294967296;
-  };
-}
 
 function walk(dir, test, found = [], depth = 0) {
   let entries;

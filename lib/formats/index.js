@@ -18,33 +18,26 @@ const PROSE_OF = {
 
 const FORMATS = Object.freeze(Object.keys(PROSE_OF));
 
+// A map from each of the space-separated keys to its format.
+function table(rows) {
+  const map = new Map();
+  for (const [format, keys] of rows) for (const key of keys.split(' ')) map.set(key, format);
+  return map;
+}
+
 // By extension, lower case, without the dot.
-const BY_EXTENSION = new Map();
-const add = (format, extensions) => {
-  for (const extension of extensions.split(' ')) BY_EXTENSION.set(extension, format);
-};
-add('markdown', 'md markdown mdown mkd mkdn mdx');
-add('html', 'html htm xhtml shtml');
-add('code:c', 'c h cc cpp cxx hpp hh hxx ino m mm cs java js mjs cjs jsx ts mts cts tsx go rs swift kt kts scala groovy gradle dart css scss less proto zig v');
-add('code:hash', 'sh bash zsh fish ksh py pyw pyi rb pl pm r ps1 psm1 yaml yml toml cmake mk mak conf cfg ini tcl nim cr ex exs jl coffee dockerfile');
-add('code:dash', 'sql lua hs elm ada adb ads vhd vhdl');
-add('plain', 'txt text rst adoc');
+const BY_EXTENSION = table([
+  ['markdown', 'md markdown mdown mkd mkdn mdx'],
+  ['html', 'html htm xhtml shtml'],
+  ['code:c', 'c h cc cpp cxx hpp hh hxx ino m mm cs java js mjs cjs jsx ts mts cts tsx go rs swift kt kts scala groovy gradle dart css scss less proto zig v'],
+  ['code:hash', 'sh bash zsh fish ksh py pyw pyi rb pl pm r ps1 psm1 yaml yml toml cmake mk mak conf cfg ini tcl nim cr ex exs jl coffee dockerfile'],
+  ['code:dash', 'sql lua hs elm ada adb ads vhd vhdl'],
+  ['plain', 'txt text rst adoc'],
+]);
 
 // Files known by their whole name, lower case.
-const BY_NAME = new Map([
-  ['makefile', 'code:hash'],
-  ['gnumakefile', 'code:hash'],
-  ['cmakelists.txt', 'code:hash'],
-  ['dockerfile', 'code:hash'],
-  ['containerfile', 'code:hash'],
-  ['gemfile', 'code:hash'],
-  ['rakefile', 'code:hash'],
-  ['vagrantfile', 'code:hash'],
-  ['.bashrc', 'code:hash'],
-  ['.profile', 'code:hash'],
-  ['.gitignore', 'code:hash'],
-  ['.editorconfig', 'code:hash'],
-  ['.npmrc', 'code:hash'],
+const BY_NAME = table([
+  ['code:hash', 'makefile gnumakefile cmakelists.txt dockerfile containerfile gemfile rakefile vagrantfile .bashrc .profile .gitignore .editorconfig .npmrc'],
 ]);
 
 /** The format of a file by its name: its extension, or a name such as Makefile; 'plain' when unknown. */
@@ -60,16 +53,14 @@ function formatForPath(filePath) {
 }
 
 // Language Server Protocol language ids (the ones editors send).
-const BY_LANGUAGE_ID = new Map();
-const addIds = (format, ids) => {
-  for (const id of ids.split(' ')) BY_LANGUAGE_ID.set(id, format);
-};
-addIds('markdown', 'markdown mdx');
-addIds('html', 'html xhtml');
-addIds('code:c', 'c cpp cuda-cpp objective-c objective-cpp csharp java javascript javascriptreact typescript typescriptreact go rust swift kotlin scala groovy dart css scss less proto zig jsonc');
-addIds('code:hash', 'shellscript python ruby perl perl6 r powershell yaml toml cmake makefile dockerfile coffeescript elixir julia tcl properties ini');
-addIds('code:dash', 'sql lua haskell elm ada vhdl');
-addIds('plain', 'plaintext');
+const BY_LANGUAGE_ID = table([
+  ['markdown', 'markdown mdx'],
+  ['html', 'html xhtml'],
+  ['code:c', 'c cpp cuda-cpp objective-c objective-cpp csharp java javascript javascriptreact typescript typescriptreact go rust swift kotlin scala groovy dart css scss less proto zig jsonc'],
+  ['code:hash', 'shellscript python ruby perl perl6 r powershell yaml toml cmake makefile dockerfile coffeescript elixir julia tcl properties ini'],
+  ['code:dash', 'sql lua haskell elm ada vhdl'],
+  ['plain', 'plaintext'],
+]);
 
 /** The format for an editor's language id; 'plain' when unknown. */
 function formatForLanguageId(languageId) {

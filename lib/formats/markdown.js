@@ -108,6 +108,15 @@ function skipColumns(text, pos, end, column, wanted) {
   return { at, column: column + columns };
 }
 
+// Past the > of a block quote at `at` (in column `column`) and the one space (or column of a
+// tab) after it that belongs to the marker.
+function pastQuoteMarker(text, at, end, column) {
+  const after = at + 1;
+  if (text[after] === ' ') return { at: after + 1, column: column + 2 };
+  if (text[after] === '\t') return skipColumns(text, after, end, column + 1, 1);
+  return { at: after, column: column + 1 };
+}
+
 // A label as references match it: case-folded, inner white space collapsed.
 const normaliseLabel = (label) => label.trim().replace(/\s+/g, ' ').toLowerCase().toUpperCase().toLowerCase();
 
@@ -150,17 +159,7 @@ function markdown(text) {
       if (container.quote) {
         if (columns >= CODE_INDENT || text[at] !== '>') break;
         prose.blank(pos, at + 1);
-        column += columns + 1;
-        pos = at + 1;
-        // One space (or a column of a tab) after > belongs to the marker.
-        if (text[pos] === ' ') {
-          pos++;
-          column++;
-        } else if (text[pos] === '\t') {
-          const skipped = skipColumns(text, pos, end, column, 1);
-          pos = skipped.at;
-          column = skipped.column;
-        }
+        ({ at: pos, column } = pastQuoteMarker(text, at, end, column + columns));
       } else if (at === end) {
         // A blank line stays in a list item.
         pos = end;
@@ -232,16 +231,7 @@ function markdown(text) {
         closeLeaf();
         stack.push({ quote: true });
         prose.blank(pos, at + 1);
-        column += columns + 1;
-        pos = at + 1;
-        if (text[pos] === ' ') {
-          pos++;
-          column++;
-        } else if (text[pos] === '\t') {
-          const skipped = skipColumns(text, pos, end, column, 1);
-          pos = skipped.at;
-          column = skipped.column;
-        }
+        ({ at: pos, column } = pastQuoteMarker(text, at, end, column + columns));
         continue;
       }
       if (!mayStartBlock(text, at)) break;
