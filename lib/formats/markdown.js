@@ -122,7 +122,7 @@ const normaliseLabel = (label) => label.trim().replace(/\s+/g, ' ').toLowerCase(
 
 function markdown(text) {
   const prose = new Prose(text);
-  const blocks = []; // paragraphs and headings: arrays of [start, end) line segments
+  const blocks = []; // paragraphs and headings: their lines as start, end pairs in one array
   const lines = linesOf(text);
   let first = 0;
 
@@ -178,11 +178,11 @@ function markdown(text) {
       // A paragraph continues lazily through a line that starts no other block.
       if (leaf !== null && leaf.kind === 'paragraph' && !blank && columns < CODE_INDENT
         && !startsBlock(text, at, end, true) && text[at] !== '>') {
-        leaf.segments.push([at, end]);
+        leaf.segments.push(at, end);
         continue;
       }
       if (leaf !== null && leaf.kind === 'paragraph' && !blank && columns >= CODE_INDENT) {
-        leaf.segments.push([at, end]);
+        leaf.segments.push(at, end);
         continue;
       }
       closeLeaf();
@@ -260,7 +260,7 @@ function markdown(text) {
       continue;
     }
     if (columns >= CODE_INDENT) {
-      if (leaf !== null && leaf.kind === 'paragraph') leaf.segments.push([at, end]);
+      if (leaf !== null && leaf.kind === 'paragraph') leaf.segments.push(at, end);
       else {
         closeLeaf();
         leaf = { kind: 'indented' };
@@ -269,7 +269,7 @@ function markdown(text) {
       continue;
     }
     if (leaf !== null && leaf.kind === 'paragraph' && !mayStartBlock(text, at)) {
-      leaf.segments.push([at, end]);
+      leaf.segments.push(at, end);
       continue;
     }
     const line = text.slice(at, end);
@@ -295,7 +295,7 @@ function markdown(text) {
       const closing = /(?:^|[ \t])#+[ \t]*$/.exec(content);
       const contentEnd = closing === null ? end : at + atx[0].length + closing.index;
       if (closing !== null) prose.blank(contentEnd, end);
-      blocks.push([[at + atx[0].length, contentEnd]]);
+      blocks.push([at + atx[0].length, contentEnd]);
       continue;
     }
     if (THEMATIC_BREAK.test(line)) {
@@ -320,10 +320,10 @@ function markdown(text) {
         closeLeaf();
         continue;
       }
-      leaf.segments.push([at, end]);
+      leaf.segments.push(at, end);
     } else {
       closeLeaf();
-      leaf = { kind: 'paragraph', segments: [[at, end]] };
+      leaf = { kind: 'paragraph', segments: [at, end] };
       blocks.push(leaf.segments);
     }
   }
@@ -331,9 +331,11 @@ function markdown(text) {
 
   // Reference definitions open paragraphs; every link that uses one needs all of them known.
   const labels = new Set();
-  const inlines = [];
-  for (const segments of blocks) {
-    const paragraph = new Local(text, segments);
+  const definitionsEnd = new Array(blocks.length).fill(0);
+  for (let i = 0; i < blocks.length; i++) {
+    // Only a paragraph that starts with [ can open with one.
+    if (text[blocks[i][0]] !== '[') continue;
+    const paragraph = new Local(text, blocks[i]);
     let from = 0;
     for (;;) {
       const definition = parseDefinition(paragraph.text, from);
@@ -342,9 +344,9 @@ function markdown(text) {
       paragraph.blank(prose, from, definition.end);
       from = definition.end;
     }
-    inlines.push([paragraph, from]);
+    definitionsEnd[i] = from;
   }
-  for (const [paragraph, from] of inlines) markInlines(prose, paragraph, from, labels);
+  for (let i = 0; i < blocks.length; i++) markInlines(prose, new Local(text, blocks[i]), definitionsEnd[i], labels);
   return prose.finish();
 }
 
@@ -375,21 +377,22 @@ function htmlBlockType(line, inParagraph) {
 
 // A paragraph's lines joined by \n, as one string, with the way back to the source.
 class Local {
+  // segments: the lines' [start, end) as pairs in one array.
   constructor(text, segments) {
     this.segments = segments;
-    this.offsets = []; // where each segment starts in the local string
+    this.offsets = []; // where each line starts in the local string
     let length = 0;
     const parts = [];
-    for (const [start, end] of segments) {
+    for (let i = 0; i < segments.length; i += 2) {
       this.offsets.push(length);
-      parts.push(text.slice(start, end));
-      length += end - start + 1;
+      parts.push(text.slice(segments[i], segments[i + 1]));
+      length += segments[i + 1] - segments[i] + 1;
     }
-    this.text = parts.join('\n');
+    this.text = parts.length === 1 ? parts[0] : parts.join('\n');
   }
 
-  // The source offset of local offset `at` (a \n between lines maps to the line's end).
-  source(at) {
+  // The line that local offset `at` is on.
+  lineOf(at) {
     let low = 0;
     let high = this.offsets.length - 1;
     while (low < high) {
@@ -397,18 +400,25 @@ class Local {
       if (this.offsets[middle] <= at) low = middle;
       else high = middle - 1;
     }
-    const [start, end] = this.segments[low];
-    return Math.min(start + at - this.offsets[low], end);
+    return low;
+  }
+
+  // The source offset of local offset `at` (a \n between lines maps to the line's end).
+  source(at) {
+    const low = this.lineOf(at);
+    const start = this.segments[low * 2];
+    return Math.min(start + at - this.offsets[low], this.segments[low * 2 + 1]);
   }
 
   blank(prose, from, to) {
     if (to <= from) return;
-    for (let i = 0; i < this.segments.length; i++) {
+    for (let i = this.lineOf(from); i < this.offsets.length; i++) {
+      const start = this.segments[i * 2];
       const segmentFrom = this.offsets[i];
-      const segmentTo = segmentFrom + this.segments[i][1] - this.segments[i][0];
+      const segmentTo = segmentFrom + this.segments[i * 2 + 1] - start;
       if (segmentTo <= from) continue;
       if (segmentFrom >= to) break;
-      prose.blank(this.segments[i][0] + Math.max(0, from - segmentFrom), this.segments[i][0] + Math.min(segmentTo, to) - segmentFrom);
+      prose.blank(start + Math.max(0, from - segmentFrom), start + Math.min(segmentTo, to) - segmentFrom);
     }
   }
 }
