@@ -253,7 +253,6 @@ async function main() {
         found[key] = (found[key] ?? 0) + seeded;
         current[key] = [reports, seeded];
       };
-      let capitalParts = 0;
       for (const { file, format, seeded } of corpus) {
         const text = fs.readFileSync(file, 'utf8');
         count.seeded += seeded.length;
@@ -274,8 +273,6 @@ async function main() {
             }
           }
         }
-        // Reports that are capitals inside an identifier (the XML of XMLHttpRequest).
-        for (const m of formatted) if (/^\p{Lu}{2,}$/u.test(m.word) && /\p{L}/u.test(text[m.end] ?? '') || /\p{Ll}/u.test(text[m.start - 1] ?? '') && /^\p{Lu}{2,}$/u.test(m.word)) capitalParts++;
         if (tools.hunspell) {
           const plainList = toolList('hunspell', ['-d', path.join(dictionaryDir, 'en_US'), '-l'], file);
           add('hunspell', plainList.length, listed(plainList));
@@ -287,7 +284,7 @@ async function main() {
           add(`aspell ${kind.aspellMode}`, list === null ? 0 : list.length, listed(list));
         }
       }
-      rows.push({ kind: kind.name, count, found, capitalParts, perFile });
+      rows.push({ kind: kind.name, count, found, perFile });
     }
   } finally {
     await service.close();
@@ -296,7 +293,7 @@ async function main() {
   }
 
   console.log(`corpus: bench/data/corpus/ (${FILES} files of each kind, ${SEEDED} seeded typos each); before: ${before.base.slice(0, 10)}`);
-  for (const { kind, count, found, capitalParts, perFile } of rows) {
+  for (const { kind, count, found, perFile } of rows) {
     const toolKeys = Object.keys(count).filter((k) => k.startsWith('hunspell') || k.startsWith('aspell'));
     const best = toolKeys.length ? toolKeys.reduce((a, b) => (count[a] <= count[b] ? a : b)) : null;
     console.log(`\n${kind}: ${count.files} files, ${count.seeded} seeded typos`);
@@ -304,7 +301,6 @@ async function main() {
       const ratio = best && key === 'format' ? `  (${(count.format / count[best]).toFixed(2)}× ${best})` : '';
       console.log(`  ${key.padEnd(16)} ${String(count[key]).padStart(7)} reports, ${found[key]}/${count.seeded} seeded found${ratio}`);
     }
-    console.log(`  capitals inside identifiers among the format's reports: ${capitalParts}`);
     // A tool that stops reading a file (it then misses the typos seeded there) reports little
     // on it: compared again on the files where it found every seeded typo.
     for (const key of toolKeys) {
