@@ -7,6 +7,8 @@ const { referenceAt } = require('./entities');
 // A link text or label longer than this is taken as plain text: bounds the search for the
 // closing bracket, which would otherwise make text full of `[` quadratic.
 const BRACKET_LIMIT = 1000;
+// How far back a closing _ or * looks for its opener; real emphasis nests a few deep.
+const OPENER_LIMIT = 64;
 // CommonMark's own bound on link labels.
 const LABEL_LIMIT = 999;
 
@@ -326,7 +328,10 @@ function markInlines(prose, paragraph, from, labels) {
     const canClose = star ? right : right && (!left || PUNCTUATION.test(after));
     if (canClose) {
       // Each pair takes as many underscores as both runs have; what is left goes on pairing.
-      for (let o = openers.length - 1; o >= 0 && runStart < runEnd; o--) {
+      // The search goes back at most OPENER_LIMIT openers: text full of openers of one kind and
+      // closers of another would otherwise be quadratic.
+      const lowest = Math.max(0, openers.length - OPENER_LIMIT);
+      for (let o = openers.length - 1; o >= lowest && runStart < runEnd; o--) {
         const opener = openers[o];
         if (opener.scope !== scope || opener.star !== star) continue;
         const used = Math.min(opener.end - opener.start, runEnd - runStart);
