@@ -243,6 +243,7 @@ function markInlines(prose, paragraph, from, labels) {
   const blank = (start, end) => paragraph.blank(prose, start, end);
   const tails = new Map(); // where a link's text ends -> where its destination or label ends
   const underscores = []; // runs of _ and * outside code, as start, end, scope
+  let nextBracket = -2; // the first ] after the last bracket looked at (-1: none)
   // Emphasis pairs up only inside one link text: the link each run is in (0: none).
   const scopes = [0];
   const scopeEnds = [];
@@ -287,6 +288,10 @@ function markInlines(prose, paragraph, from, labels) {
       }
     } else if (c === '[' || (c === '!' && text[at + 1] === '[')) {
       const open = c === '!' ? at + 1 : at;
+      // The next ] of all, found once for many brackets: without one in reach there is no link,
+      // and text of [ without ] needs no search from each.
+      if (nextBracket !== -1 && nextBracket < open) nextBracket = text.indexOf(']', open);
+      if (nextBracket === -1 || nextBracket - open > BRACKET_LIMIT) continue;
       const close = bracketClose(text, open);
       if (close === -1) continue;
       const tail = linkTail(text, open, close, labels);

@@ -167,6 +167,7 @@ suite('formats', () => {
     const text = '[`<_*&'.repeat(180000);
     assert.deepEqual(wordsOf('markdown', text), []);
     assert.deepEqual(wordsOf('markdown', `${'['.repeat(200000)}word`), ['word']);
+    assert.deepEqual(wordsOf('markdown', `${'![a'.repeat(300000)}`).length, 300000);
     // Openers of one kind of emphasis and closers of the other, which never pair.
     assert.equal(wordsOf('markdown', '*a_ x '.repeat(170000)).length, 170000);
   });
