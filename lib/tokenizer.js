@@ -28,7 +28,7 @@ const DIGIT = /^\p{Nd}$/u;
 // `john at example dot com`, `john (at) example.com`: an address spelled out so that robots miss
 // it. Tried only where a run is followed by ` at`, `(at)`, `[at]` or `<at>`; the parts are
 // bounded like EMAIL_AT's.
-const SPELLED_EMAIL_AT = /[ \t]*(?:[([<]at[)\]>]|at)[ \t]*[\p{L}\p{N}-]{1,63}(?:(?:\.|[ \t]*[([<]dot[)\]>][ \t]*|[ \t]+dot[ \t]+)[\p{L}\p{N}-]{1,63}){1,8}/uy;
+const SPELLED_EMAIL_AT = /(?:[ \t]*[([<]at[)\]>][ \t]*|[ \t]+at[ \t]+)[\p{L}\p{N}-]{1,63}(?:(?:\.|[ \t]*[([<]dot[)\]>][ \t]*|[ \t]+dot[ \t]+)[\p{L}\p{N}-]{1,63}){1,8}/uy;
 const TLD_END = /\p{L}{2,}$/u;
 
 // Characters that may glue a run into a token that is not a word: a file path or name, a

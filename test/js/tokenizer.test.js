@@ -45,6 +45,7 @@ const TABLE = [
   ['scope resolution', 'std::vector Foo::bar ok', ['ok']],
   ['e-mail addresses spelled out', 'john at example dot com, jane (at) host.org, x [at] y [dot] net ok', ['ok']],
   ['at that ends no address', 'look at home at five', ['look', 'at', 'home', 'at', 'five']],
+  ['a word that starts with at is no at', 'word attic.example ok', ['word', 'ok']],
   ['~~ is no home folder', '~~strike~~', ['strike']],
 ];
 
