@@ -4,6 +4,8 @@
 //     left: Hunspell reads past the end of the table it built, and its phonetic suggestions
 //     then crash the process (an affix file ending in "PHONE 1" is enough); a huge count makes
 //     it reserve gigabytes before reading a single entry;
+//   - a PHONE entry with a field missing ("PHONE A"): Hunspell keeps the table it gave up on,
+//     without its end marker, and the first suggestion crashes the process;
 //   - in a UTF-8 affix file, a TRY or KEY line with a byte from 0xF0 up (the start of a
 //     character outside the Basic Multilingual Plane, or of no character at all): Hunspell's
 //     UTF-16 conversion gives up on it, and the first suggestion reads far out of bounds;

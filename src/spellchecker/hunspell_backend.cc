@@ -7,7 +7,9 @@
 
 #include "platform/char_class.h"
 #include "platform/dictionary_file.h"
+#include "platform/temporary_file.h"
 #include "spellchecker/affix_file.h"
+#include "spellchecker/word_list_file.h"
 
 namespace spellshell {
 namespace {
@@ -52,8 +54,16 @@ bool HunspellBackend::SetDictionary(const std::string& language, const std::stri
   // missing one would be ("" also keeps Hunspell from printing that it cannot open them).
   if (!CanOpenDictionaryFile(word_list_path)) return false;
   std::string affix = HunspellDictionaryPath(affix_path);
-  const std::string word_list = HunspellDictionaryPath(word_list_path);
+  std::string word_list = HunspellDictionaryPath(word_list_path);
   if (!IsLoadableAffixFile(affix, word_list)) affix.clear();
+  // A word list that would take minutes to load goes in a mended copy, removed once Hunspell
+  // has read it; when no copy can be written, the dictionary is not loaded rather than hang.
+  std::unique_ptr<TemporaryFile> mended;
+  if (std::optional<std::string> contents = MendedWordList(word_list)) {
+    mended = TemporaryFile::Create(*contents);
+    if (!mended) return false;
+    word_list = mended->hunspell_path();
+  }
   hunspell_ = std::make_unique<Hunspell>(affix.c_str(), word_list.c_str(), nullptr);
   const char* declared = hunspell_->get_dic_encoding();
   if (declared != nullptr && !IsUtf8EncodingName(declared)) {

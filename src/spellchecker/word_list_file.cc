@@ -1,0 +1,111 @@
+#include "spellchecker/word_list_file.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/regular_file.h"
+
+namespace spellshell {
+namespace {
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+bool ReadAll(const std::string& path, std::string& contents) {
+  const std::unique_ptr<std::FILE, FileCloser> file(OpenRegularFile(path));
+  if (!file) return false;
+  char chunk[1 << 16];
+  std::size_t got = 0;
+  while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) contents.append(chunk, got);
+  return !std::ferror(file.get());
+}
+
+// The line as Hunspell's getline and mychomp leave it: the last byte goes if it is a CR, and
+// one more if the byte before it is a CR.
+std::string_view Chomp(std::string_view line) {
+  const std::size_t k = line.size();
+  std::size_t kept = k;
+  if (k > 0 && line[k - 1] == '\r') --kept;
+  if (k > 1 && line[k - 2] == '\r') --kept;
+  return line.substr(0, kept);
+}
+
+// The word of an entry as far as telling entries of one word apart goes: the line before its
+// morphological field and before its flags, which start at the first "/" that is neither the
+// line's first byte nor escaped as "\/".
+std::string_view WordOf(std::string_view line) {
+  line.remove_suffix(MorphologicalField(line).size());
+  for (std::size_t slash = line.find('/', 1); slash != std::string_view::npos;
+       slash = line.find('/', slash + 1)) {
+    if (line[slash - 1] != '\\') return line.substr(0, slash);
+  }
+  return line;
+}
+
+// Hunspell's reading of the count line: atoi, and only counts from 1 up to what its table may
+// hold load any word.
+std::optional<long> WordCount(std::string_view line) {
+  if (line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
+  const long count = std::atoi(std::string(line).c_str());
+  constexpr long kMaxCount = (INT_MAX - 1 - 1005) / static_cast<long>(sizeof(void*));
+  if (count <= 0 || count >= kMaxCount) return std::nullopt;
+  return count;
+}
+
+}  // namespace
+
+std::string_view MorphologicalField(std::string_view line) {
+  std::size_t start = line.find('\t');
+  if (start != std::string_view::npos) ++start;
+  for (std::size_t colon = line.find(':'); colon != std::string_view::npos && colon < start;
+       colon = line.find(':', colon + 1)) {
+    if (colon > 3 && (line[colon - 3] == ' ' || line[colon - 3] == '\t')) {
+      start = colon - 3;
+      break;
+    }
+  }
+  return start == std::string_view::npos ? std::string_view() : line.substr(start);
+}
+
+std::optional<std::string> MendedWordList(const std::string& word_list_path) {
+  std::string contents;
+  if (!ReadAll(word_list_path, contents)) return std::nullopt;
+  const std::string_view all(contents);
+  std::size_t end = all.find('\n');
+  const std::optional<long> count = WordCount(Chomp(all.substr(0, end)));
+  if (!count) return std::nullopt;  // Hunspell loads no word at all
+
+  std::vector<std::string_view> kept;  // the entry lines, newline excluded
+  std::unordered_map<std::string_view, std::size_t> entries_per_word;
+  entries_per_word.reserve(std::min<std::size_t>(*count, contents.size() / 2));
+  bool dropped = false;
+  while (end != std::string_view::npos && end + 1 < all.size()) {
+    const std::size_t start = end + 1;
+    end = all.find('\n', start);
+    const std::string_view line =
+        all.substr(start, end == std::string_view::npos ? end : end - start);
+    if (++entries_per_word[WordOf(Chomp(line))] > kMaxEntriesPerWord) {
+      dropped = true;
+    } else {
+      kept.push_back(line);
+    }
+  }
+  // Hunspell's table has count + 1005 buckets; up to 8 entries a bucket on average load fast,
+  // and a count a little off, as in many dictionaries, is left alone.
+  const bool count_far_too_small = kept.size() / 8 > static_cast<std::size_t>(*count) + 1005;
+  if (!dropped && !count_far_too_small) return std::nullopt;
+
+  std::string mended = std::to_string(std::max<std::size_t>(kept.size(), *count));
+  mended.reserve(contents.size());
+  for (const std::string_view line : kept) mended.append("\n").append(line);
+  mended.push_back('\n');
+  return mended;
+}
+
+}  // namespace spellshell

@@ -1,0 +1,32 @@
+// A look at a word list (".dic") before Hunspell loads it, for the contents that make its
+// loading take minutes rather than milliseconds. Hunspell chains the entries of one hash bucket
+// and walks the chain for every entry it adds, so a bucket of n entries costs n * n / 2 steps:
+//   - the same word on many lines (200,000 lines of "/" or of one word, or of blank lines, which
+//     are all the empty word): one bucket holds them all;
+//   - a count line far below the number of entries (a count of 1 over 200,000 words): the table
+//     gets about 1,000 buckets, 200 entries in each (11 s to load).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace spellshell {
+
+// Hunspell's morphological field of a word-list line: after the first tab, or from the first
+// colon that has a blank three bytes before it ("walk po:verb"), whichever comes first. Empty
+// when the line has none.
+std::string_view MorphologicalField(std::string_view line);
+
+// The word list Hunspell should be given instead of the file, or nothing when the file can go
+// as it is (also when it cannot be read: Hunspell then reads nothing either). The mended list
+// keeps the first kMaxEntriesPerWord lines of each word, in their order and bytes, and a count
+// no smaller than the lines it holds. The path is in the form HunspellDictionaryPath gives.
+std::optional<std::string> MendedWordList(const std::string& word_list_path);
+
+// 64 lines of one word: the most any dictionary holds is a handful (4 in French, homonyms with
+// different affixes), and 64 * 64 / 2 steps per word keep a list of a million lines loading in
+// well under a second.
+inline constexpr std::size_t kMaxEntriesPerWord = 64;
+
+}  // namespace spellshell
