@@ -54,6 +54,7 @@ class InlineHost {
   abort() {}
 
   close() {
+    this.engine?.close();
     this.engine = null;
   }
 }

@@ -73,9 +73,13 @@ std::string_view MorphologicalField(std::string_view line) {
   return start == std::string_view::npos ? std::string_view() : line.substr(start);
 }
 
-std::optional<std::string> MendedWordList(const std::string& word_list_path) {
+std::optional<std::string> MendedWordList(const std::string& word_list_path, WordListSize* size) {
+  WordListSize ignored;
+  if (size == nullptr) size = &ignored;
+  *size = {};
   std::string contents;
   if (!ReadAll(word_list_path, contents)) return std::nullopt;
+  size->bytes = contents.size();
   const std::string_view all(contents);
   std::size_t end = all.find('\n');
   const std::optional<long> count = WordCount(Chomp(all.substr(0, end)));
@@ -99,12 +103,14 @@ std::optional<std::string> MendedWordList(const std::string& word_list_path) {
   // Hunspell's table has count + 1005 buckets; up to 8 entries a bucket on average load fast,
   // and a count a little off, as in many dictionaries, is left alone.
   const bool count_far_too_small = kept.size() / 8 > static_cast<std::size_t>(*count) + 1005;
+  size->entries = kept.size();
   if (!dropped && !count_far_too_small) return std::nullopt;
 
   std::string mended = std::to_string(std::max<std::size_t>(kept.size(), *count));
   mended.reserve(contents.size());
   for (const std::string_view line : kept) mended.append("\n").append(line);
   mended.push_back('\n');
+  size->bytes = mended.size();
   return mended;
 }
 

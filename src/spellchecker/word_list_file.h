@@ -7,6 +7,7 @@
 //     gets about 1,000 buckets, 200 entries in each (11 s to load).
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,11 +19,19 @@ namespace spellshell {
 // when the line has none.
 std::string_view MorphologicalField(std::string_view line);
 
+// How much a word list holds, as read on the way.
+struct WordListSize {
+  std::uint64_t bytes = 0;    // of the file
+  std::uint64_t entries = 0;  // the lines Hunspell adds as words (none without a valid count)
+};
+
 // The word list Hunspell should be given instead of the file, or nothing when the file can go
-// as it is (also when it cannot be read: Hunspell then reads nothing either). The mended list
+// as it is (also when it cannot be read: Hunspell then reads nothing either). `size`, when
+// given, receives the size of what Hunspell gets. The mended list
 // keeps the first kMaxEntriesPerWord lines of each word, in their order and bytes, and a count
 // no smaller than the lines it holds. The path is in the form HunspellDictionaryPath gives.
-std::optional<std::string> MendedWordList(const std::string& word_list_path);
+std::optional<std::string> MendedWordList(const std::string& word_list_path,
+                                          WordListSize* size = nullptr);
 
 // 64 lines of one word: the most any dictionary holds is a handful (4 in French, homonyms with
 // different affixes), and 64 * 64 / 2 steps per word keep a list of a million lines loading in
