@@ -31,6 +31,8 @@ const HAS_UNSEGMENTED = new RegExp(`[${UNSEGMENTED_CLASS}]`, 'u');
 // script classes, which only the texts it finds something in need.
 const MAYBE_UNSEGMENTED = /[\u0E00-\u0EFF\u1000-\u11FF\u1780-\u17FF\u2E80-\u9FFF\uA960-\uA97F\uAC00-\uD7FF\uF900-\uFAFF\uFF00-\uFFEF\uD840-\uD8BF]/;
 const UNSEGMENTED = new RegExp(`[${UNSEGMENTED_CLASS}]+`, 'gu');
+const PIECE_LEAD = /^\P{L}*/u;
+const PIECE_TRAIL = /['’]*$/;
 
 // Whether the code point is a decimal digit or the underscore.
 function isDigitOrUnderscore(code) {
@@ -123,11 +125,16 @@ class WordScanner {
       const pieceStart = this.pending.at;
       const pieceEnd = skip === null ? word.length : skip.index;
       this.pending.at = skip === null ? word.length : skip.index + skip[0].length;
-      // A piece that is only combining marks (left over from the skipped script) is no word.
-      if (pieceEnd > pieceStart && /\p{L}/u.test(word.slice(pieceStart, pieceEnd))) {
-        this.start = offset + pieceStart;
-        this.end = offset + pieceEnd;
-        this.word = word.slice(pieceStart, pieceEnd);
+      // The skipped script may leave combining marks or an apostrophe at a piece's edges: a
+      // word starts on a letter and does not end on an apostrophe (a piece of marks alone is
+      // no word).
+      const piece = word.slice(pieceStart, pieceEnd);
+      const lead = PIECE_LEAD.exec(piece)[0].length;
+      const trail = PIECE_TRAIL.exec(piece)[0].length;
+      if (lead + trail < piece.length) {
+        this.start = offset + pieceStart + lead;
+        this.end = offset + pieceEnd - trail;
+        this.word = piece.slice(lead, piece.length - trail);
         return true;
       }
     }
