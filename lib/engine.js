@@ -157,17 +157,22 @@ class Engine {
   }
 }
 
-// The Misspelling objects of a check's result, built in batches: a result of a million
-// misspellings must not hold up the caller's thread in one piece either.
+// The Misspelling objects of a check's result, built in slices of SLICE_MS: a result of a
+// million misspellings must not hold up the caller's thread in one piece either. (A count of
+// entries per slice is no bound: as the heap fills, the collector makes each entry dearer.)
 async function misspellingsOf(text, { offsets, suggestions }) {
-  const result = [];
+  const result = new Array(offsets.length / 2);
+  let sliceStart = Date.now();
   for (let i = 0; i < offsets.length; i += 2) {
     const start = offsets[i];
     const end = offsets[i + 1];
     const entry = { start, end, word: text.slice(start, end) };
     if (suggestions) entry.suggestions = [...suggestions[i / 2]];
-    result.push(entry);
-    if (i % 10000 === 9998) await yieldToEvents();
+    result[i / 2] = entry;
+    if (i % 512 === 510 && Date.now() - sliceStart >= SLICE_MS) {
+      await yieldToEvents();
+      sliceStart = Date.now();
+    }
   }
   return result;
 }
