@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -32,10 +33,8 @@ struct TablePass {
       return true;
     }
     std::uint64_t count = 0;
-    if (header(line, count)) {
-      lines_owed = count;
-      phonetic = StartsWith(line, "PHONE");
-    }
+    phonetic = header(line, count) && StartsWith(line, "PHONE");
+    lines_owed = count;
     return false;
   }
 };
@@ -167,16 +166,10 @@ bool ForEachLine(std::FILE* file, std::size_t kept, OnLine on_line) {
   return true;
 }
 
-// Hunspell drops a byte order mark from a file's first line, and from the end of each line
-// the last byte if it is a CR and one more if the byte before that is a CR ("a\rb" ends as
-// "a\r").
+// Hunspell drops a byte order mark from a file's first line, and CRs from the end of each.
 std::string_view Chomp(std::string_view line, bool first) {
   if (first && StartsWith(line, "\xEF\xBB\xBF")) line.remove_prefix(3);
-  const std::size_t k = line.size();
-  std::size_t kept = k;
-  if (k > 0 && line[k - 1] == '\r') --kept;
-  if (k > 1 && line[k - 2] == '\r') --kept;
-  return line.substr(0, kept);
+  return spellshell::Chomp(line);
 }
 
 // An entry of the PHONE table as Hunspell takes it: a first field starting with "PHONE", then
@@ -208,6 +201,39 @@ bool WordListUsesOnlyAliases(const std::string& word_list_path, std::uint64_t al
 }
 
 }  // namespace
+
+std::optional<std::string> AffixFileWithoutPhoneTables(const std::string& affix_path) {
+  std::string contents;
+  if (!ReadWholeFile(affix_path, contents)) return std::nullopt;
+  std::string mended;
+  mended.reserve(contents.size());
+  TablePass main_pass;
+  bool first = true;
+  bool dropped = false;
+  std::uint64_t phone_lines_left = 0;  // of the PHONE table being dropped
+  for (std::size_t start = 0; start < contents.size();) {
+    const std::size_t newline = contents.find('\n', start);
+    const std::size_t end = newline == std::string::npos ? contents.size() : newline + 1;
+    const std::string_view raw(contents.data() + start, end - start);
+    const std::string_view line =
+        Chomp(raw.substr(0, raw.size() - (newline == std::string::npos ? 0 : 1)), first);
+    first = false;
+    start = end;
+    const bool entry = main_pass.Feed(line, MainPassHeader);
+    if (entry && phone_lines_left > 0) {
+      --phone_lines_left;
+      continue;
+    }
+    if (!entry && main_pass.phonetic) {
+      phone_lines_left = main_pass.lines_owed;
+      dropped = true;
+      continue;
+    }
+    mended.append(raw);
+  }
+  if (!dropped) return std::nullopt;
+  return mended;
+}
 
 bool IsLoadableAffixFile(const std::string& affix_path, const std::string& word_list_path) {
   const File file(OpenRegularFile(affix_path));

@@ -15,6 +15,7 @@
 //     Hunspell, and suggestions then read before their buffer.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace spellshell {
@@ -23,5 +24,10 @@ namespace spellshell {
 // with none of the above. The word list is read only when the affix file has aliases. The
 // paths are in the form HunspellDictionaryPath gives.
 bool IsLoadableAffixFile(const std::string& affix_path, const std::string& word_list_path);
+
+// The affix file without its PHONE tables (header and entry lines), or nothing when it has none.
+// Those tables only rank suggestions: without one that IsLoadableAffixFile refuses, the rest of
+// the file may still be given to Hunspell and keep its rules.
+std::optional<std::string> AffixFileWithoutPhoneTables(const std::string& affix_path);
 
 }  // namespace spellshell

@@ -51,12 +51,22 @@ bool HunspellBackend::SetDictionary(const std::string& language, const std::stri
   const std::string affix_path = AffixPath(language, directory);
   const std::string word_list_path = WordListPath(language, directory);
   // Only the word list decides the result, and only by being openable; Hunspell copes with the
-  // rest, except with affix files that would hang or crash it: those are left out, as a
-  // missing one would be ("" also keeps Hunspell from printing that it cannot open them).
+  // rest, except with files that would hang or crash it ("" for an affix file also keeps
+  // Hunspell from printing that it cannot open it).
   if (!CanOpenDictionaryFile(word_list_path)) return false;
   std::string affix = HunspellDictionaryPath(affix_path);
   std::string word_list = HunspellDictionaryPath(word_list_path);
-  if (!IsLoadableAffixFile(affix, word_list)) affix.clear();
+  // An affix file Hunspell would choke on is left out, as a missing one would be, unless leaving
+  // out its PHONE table (a copy without it) is enough.
+  std::unique_ptr<TemporaryFile> mended_affix;
+  if (!IsLoadableAffixFile(affix, word_list)) {
+    if (std::optional<std::string> contents = AffixFileWithoutPhoneTables(affix)) {
+      mended_affix = TemporaryFile::Create(*contents);
+    }
+    const bool mended =
+        mended_affix && IsLoadableAffixFile(mended_affix->hunspell_path(), word_list);
+    affix = mended ? mended_affix->hunspell_path() : std::string();
+  }
   // A word list that would take minutes to load goes in a mended copy, removed once Hunspell
   // has read it; when no copy can be written, the dictionary is not loaded rather than hang.
   std::unique_ptr<TemporaryFile> mended;

@@ -17,25 +17,6 @@ struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
-bool ReadAll(const std::string& path, std::string& contents) {
-  const std::unique_ptr<std::FILE, FileCloser> file(OpenRegularFile(path));
-  if (!file) return false;
-  char chunk[1 << 16];
-  std::size_t got = 0;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) contents.append(chunk, got);
-  return !std::ferror(file.get());
-}
-
-// The line as Hunspell's getline and mychomp leave it: the last byte goes if it is a CR, and
-// one more if the byte before it is a CR.
-std::string_view Chomp(std::string_view line) {
-  const std::size_t k = line.size();
-  std::size_t kept = k;
-  if (k > 0 && line[k - 1] == '\r') --kept;
-  if (k > 1 && line[k - 2] == '\r') --kept;
-  return line.substr(0, kept);
-}
-
 // The word of an entry as far as telling entries of one word apart goes: the line before its
 // morphological field and before its flags, which start at the first "/" that is neither the
 // line's first byte nor escaped as "\/".
@@ -60,6 +41,23 @@ std::optional<long> WordCount(std::string_view line) {
 
 }  // namespace
 
+bool ReadWholeFile(const std::string& path, std::string& contents) {
+  const std::unique_ptr<std::FILE, FileCloser> file(OpenRegularFile(path));
+  if (!file) return false;
+  char chunk[1 << 16];
+  std::size_t got = 0;
+  while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) contents.append(chunk, got);
+  return !std::ferror(file.get());
+}
+
+std::string_view Chomp(std::string_view line) {
+  const std::size_t k = line.size();
+  std::size_t kept = k;
+  if (k > 0 && line[k - 1] == '\r') --kept;
+  if (k > 1 && line[k - 2] == '\r') --kept;
+  return line.substr(0, kept);
+}
+
 std::string_view MorphologicalField(std::string_view line) {
   std::size_t start = line.find('\t');
   if (start != std::string_view::npos) ++start;
@@ -78,7 +76,7 @@ std::optional<std::string> MendedWordList(const std::string& word_list_path, Wor
   if (size == nullptr) size = &ignored;
   *size = {};
   std::string contents;
-  if (!ReadAll(word_list_path, contents)) return std::nullopt;
+  if (!ReadWholeFile(word_list_path, contents)) return std::nullopt;
   size->bytes = contents.size();
   const std::string_view all(contents);
   std::size_t end = all.find('\n');

@@ -14,6 +14,14 @@
 
 namespace spellshell {
 
+// The whole file, when it is a regular file that reads without error (path as
+// HunspellDictionaryPath gives it).
+bool ReadWholeFile(const std::string& path, std::string& contents);
+
+// A line as Hunspell's getline and mychomp leave it: the last byte goes if it is a CR, and one
+// more if the byte before it is a CR ("a\rb" ends as "a\r").
+std::string_view Chomp(std::string_view line);
+
 // Hunspell's morphological field of a word-list line: after the first tab, or from the first
 // colon that has a blank three bytes before it ("walk po:verb"), whichever comes first. Empty
 // when the line has none.

@@ -289,6 +289,31 @@ TEST_F(BadAffixFile, APhoneEntryWithAFieldMissingIsLeftOutInsteadOfCrashingSugge
   }
 }
 
+// The PHONE table only ranks suggestions: a file that is bad only there goes to Hunspell without
+// it, and keeps its affix rules and replacements.
+TEST_F(BadAffixFile, ABrokenPhoneTableIsLeftOutAndTheRestOfTheFileKept) {
+  dir_.Write("xx.aff",
+             "\xEF\xBB\xBFSET UTF-8\r\nSFX S Y 1\r\nSFX S 0 s .\r\nPHONE 2\r\nPHONE A\r\nPHONE "
+             "B\r\nREP 1\r\nREP rold orld\r\nPHONE 1\nPHONE\n");
+  const std::optional<std::string> mended =
+      AffixFileWithoutPhoneTables((dir_.path() / "xx.aff").string());
+  ASSERT_TRUE(mended);
+  EXPECT_EQ(*mended,
+            "\xEF\xBB\xBFSET UTF-8\r\nSFX S Y 1\r\nSFX S 0 s .\r\nREP 1\r\nREP rold orld\r\n");
+  ASSERT_TRUE(backend_.SetDictionary("xx", dir_.str()));
+  UseEverything(backend_);
+  ASSERT_TRUE(backend_.SetDictionary("xx", dir_.str()));
+  EXPECT_FALSE(backend_.IsMisspelled("walks"));
+  EXPECT_EQ(backend_.GetCorrectionsForMisspelling("wrold").front(), "world");
+}
+
+TEST_F(BadAffixFile, AFileBadBeyondItsPhoneTableIsStillLeftOut) {
+  dir_.Write("xx.aff", "SFX S Y 1\nSFX S 0 s .\nPHONE 1\nPHONE A\nREP 3\nREP a b\n");
+  ExpectLoadedWithoutAffixRules();
+  dir_.Write("xx.aff", "SFX S Y 1\nSFX S 0 s .\nREP 1\nREP a b\n");
+  EXPECT_FALSE(AffixFileWithoutPhoneTables((dir_.path() / "xx.aff").string()));
+}
+
 // Counts that make Hunspell reserve gigabytes before reading an entry (std::bad_alloc out of
 // its constructor where the system refuses, an address space taken where it does not).
 TEST_F(BadAffixFile, AHugeTableCountIsLeftOutInsteadOfReservingGigabytes) {
