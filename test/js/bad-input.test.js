@@ -9,19 +9,9 @@ const { describe, test } = require('node:test');
 const { SpellService } = require('../..');
 const { resolveLanguage } = require('../../lib/languages');
 const { words } = require('../../lib/tokenizer');
-const { fixtureDictionary } = require('./helpers');
+const { fixtureDictionary, random } = require('./helpers');
 
 const PROTOTYPE_NAMES = ['constructor', '__proto__', 'toString', 'hasOwnProperty', 'valueOf', '__defineGetter__', 'isPrototypeOf'];
-
-// mulberry32: the same texts in every run.
-function random(seed) {
-  return () => {
-    seed = (seed + 0x6d2b79f5) | 0;
-    let t = Math.imul(seed ^ (seed >>> 15), 1 | seed);
-    t = (t + Math.imul(t ^ (t >>> 7), 61 | t)) ^ t;
-    return ((t ^ (t >>> 14)) >>> 0) / 4294967296;
-  };
-}
 
 describe('language names from an object\'s prototype', () => {
   const candidates = [{ language: 'en_US' }, { language: 'xx_ONE' }];
