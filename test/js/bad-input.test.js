@@ -64,6 +64,15 @@ describe('words in texts that mix unsegmented scripts, apostrophes and marks', (
     assert.ok(seen > 1000, `only ${seen} words`);
   });
 
+  test('unsegmented script far into a long text, or in a word across 64K characters, still splits words', () => {
+    const far = `${'a '.repeat(100000)}ab漢cd`;
+    assert.deepEqual(words(far).slice(-2).map((w) => w.word), ['ab', 'cd']);
+    const across = `${'a'.repeat(65532)} xyz漢漢uvw`; // the word starts before 65536, 漢 at it
+    assert.deepEqual(words(across).slice(-2).map((w) => w.word), ['xyz', 'uvw']);
+    const before = `${'a'.repeat(65533)} 漢xyzuvw`; // 漢 before 65536, the rest of the run after it
+    assert.deepEqual(words(before).slice(-1).map((w) => w.word), ['xyzuvw']);
+  });
+
   // [text, the words]
   const CASES = [
     ["漢'abc def", ['abc', 'def']],
