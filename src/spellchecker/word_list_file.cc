@@ -29,6 +29,26 @@ std::string_view WordOf(std::string_view line) {
   return line;
 }
 
+// The bucket of Hunspell's table that a word goes to: its own hash, with its types (long is 32
+// bits on Windows, 64 elsewhere; char is signed on both), so that collisions are the same.
+std::size_t HunspellBucket(std::string_view word, std::size_t table_size) {
+  unsigned long hash = 0;
+  std::size_t i = 0;
+  for (; i < 4 && i < word.size(); ++i) hash = (hash << 8) | static_cast<unsigned long>(word[i]);
+  for (; i < word.size(); ++i) {
+    hash = (hash << 5) | ((hash >> 27) & 31);
+    hash ^= static_cast<unsigned long>(word[i]);
+  }
+  return hash % table_size;
+}
+
+// The word as Hunspell hashes it, near enough: without the blanks before a morphological field.
+std::string_view HashedWord(std::string_view line) {
+  std::string_view word = WordOf(line);
+  while (!word.empty() && (word.back() == ' ' || word.back() == '\t')) word.remove_suffix(1);
+  return word;
+}
+
 // Hunspell's reading of the count line: atoi, and only counts from 1 up to what its table may
 // hold load any word.
 std::optional<long> WordCount(std::string_view line) {
@@ -101,10 +121,30 @@ std::optional<std::string> MendedWordList(const std::string& word_list_path, Wor
   // Hunspell's table has count + 1005 buckets; up to 8 entries a bucket on average load fast,
   // and a count a little off, as in many dictionaries, is left alone.
   const bool count_far_too_small = kept.size() / 8 > static_cast<std::size_t>(*count) + 1005;
+  const std::size_t new_count = std::max<std::size_t>(kept.size(), *count);
+
+  // Distinct words can share a bucket too: words made to collide (Hunspell's hash is linear,
+  // so 2^n of them are easily written) load as slowly as one word repeated. A bucket keeps its
+  // first kMaxEntriesPerBucket entries.
+  std::size_t table_size = (count_far_too_small ? new_count : *count) + 1005;
+  if (table_size % 2 == 0) ++table_size;
+  std::vector<std::uint32_t> bucket_sizes(table_size);
+  std::size_t bucket_dropped = 0;
+  for (std::string_view& line : kept) {
+    if (++bucket_sizes[HunspellBucket(HashedWord(Chomp(line)), table_size)] >
+        kMaxEntriesPerBucket) {
+      line = std::string_view();
+      ++bucket_dropped;
+    }
+  }
+  if (bucket_dropped > 0) {
+    std::erase_if(kept, [](std::string_view line) { return line.data() == nullptr; });
+    dropped = true;
+  }
   size->entries = kept.size();
   if (!dropped && !count_far_too_small) return std::nullopt;
 
-  std::string mended = std::to_string(std::max<std::size_t>(kept.size(), *count));
+  std::string mended = std::to_string(count_far_too_small ? new_count : *count);
   mended.reserve(contents.size());
   for (const std::string_view line : kept) mended.append("\n").append(line);
   mended.push_back('\n');

@@ -4,7 +4,9 @@
 //   - the same word on many lines (200,000 lines of "/" or of one word, or of blank lines, which
 //     are all the empty word): one bucket holds them all;
 //   - a count line far below the number of entries (a count of 1 over 200,000 words): the table
-//     gets about 1,000 buckets, 200 entries in each (11 s to load).
+//     gets about 1,000 buckets, 200 entries in each (11 s to load);
+//   - distinct words that Hunspell's hash puts in one bucket (it is linear: "ba" and "cA" in the
+//     same place cancel, so 2^15 such words take 4 s).
 #pragma once
 
 #include <cstdint>
@@ -36,8 +38,9 @@ struct WordListSize {
 // The word list Hunspell should be given instead of the file, or nothing when the file can go
 // as it is (also when it cannot be read: Hunspell then reads nothing either). `size`, when
 // given, receives the size of what Hunspell gets. The mended list
-// keeps the first kMaxEntriesPerWord lines of each word, in their order and bytes, and a count
-// no smaller than the lines it holds. The path is in the form HunspellDictionaryPath gives.
+// keeps the first kMaxEntriesPerWord lines of each word and the first kMaxEntriesPerBucket of
+// each bucket of Hunspell's table, in their order and bytes, and a count no smaller than the
+// lines it holds. The path is in the form HunspellDictionaryPath gives.
 std::optional<std::string> MendedWordList(const std::string& word_list_path,
                                           WordListSize* size = nullptr);
 
@@ -45,5 +48,9 @@ std::optional<std::string> MendedWordList(const std::string& word_list_path,
 // different affixes), and 64 * 64 / 2 steps per word keep a list of a million lines loading in
 // well under a second.
 inline constexpr std::size_t kMaxEntriesPerWord = 64;
+
+// 1,024 entries in one bucket of Hunspell's table: Debian's French list fills its fullest with
+// 94, and a million lines capped so load in about a second.
+inline constexpr std::size_t kMaxEntriesPerBucket = 1024;
 
 }  // namespace spellshell

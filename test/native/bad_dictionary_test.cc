@@ -192,6 +192,24 @@ TEST_F(BadWordList, ACountFarBelowTheEntriesIsRaisedAndEveryWordLoads) {
   for (int i = 0; i < 100000; i += 997) EXPECT_FALSE(backend_.IsMisspelled(words[i])) << words[i];
 }
 
+// Hunspell's hash is linear: "ba" and "cA" at the same place cancel, so 2^15 distinct words
+// share a bucket and took 4 s to load.
+TEST_F(BadWordList, WordsMadeToShareABucketAreCappedThere) {
+  std::string list = "32769\nworld\n";
+  for (int bits = 0; bits < (1 << 15); ++bits) {
+    list += "zzzz";
+    for (int i = 0; i < 15; ++i) list += (bits >> i) & 1 ? "cA" : "ba";
+    list += '\n';
+  }
+  dir_.Write("xx.dic", list);
+  const std::optional<std::string> mended = MendedWordList((dir_.path() / "xx.dic").string());
+  ASSERT_TRUE(mended);
+  EXPECT_EQ(std::count(mended->begin(), mended->end(), '\n'), 1 + 1 + kMaxEntriesPerBucket);
+  EXPECT_TRUE(Load());
+  EXPECT_FALSE(backend_.IsMisspelled("world"));
+  EXPECT_FALSE(backend_.IsMisspelled("zzzzbababababababababababababababa"));
+}
+
 TEST_F(BadWordList, ListsThatLoadFastAreGivenAsTheyAre) {
   for (const char* list : {"3\nhello\nworld\nwalk/S\n", "1\nhello\nhello/S\nhello\tpo:noun\n",
                            "0\n/\n/\n/\n", "abc\nhello\n", "1\n\n\n\n\n\n\n\n\n\n\n\n", ""}) {
@@ -205,6 +223,7 @@ TEST_F(BadWordList, ListsThatLoadFastAreGivenAsTheyAre) {
   dir_.Write("xx.dic", uncounted);
   EXPECT_FALSE(MendedWordList((dir_.path() / "xx.dic").string()));
   EXPECT_FALSE(MendedWordList(testing::SystemDictionaryDir() + "/en_US.dic"));
+  EXPECT_FALSE(MendedWordList(testing::SystemDictionaryDir() + "/fr_FR.dic"));
 }
 
 TEST_F(BadWordList, GarbageBytesLoadAndAnswer) {
