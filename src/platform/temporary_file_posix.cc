@@ -8,11 +8,17 @@
 namespace spellshell {
 
 std::unique_ptr<TemporaryFile> TemporaryFile::Create(std::string_view contents) {
-  const char* folder = std::getenv("TMPDIR");
-  std::string path = folder != nullptr && *folder != '\0' ? folder : "/tmp";
-  path += "/spellshell-XXXXXX";
   // mkstemp: a new name, created exclusively with mode 0600, so nothing else is ever written.
-  const int fd = mkstemp(path.data());
+  // $TMPDIR first; /tmp when it names no usable folder.
+  const char* folder = std::getenv("TMPDIR");
+  std::string path;
+  int fd = -1;
+  for (const char* candidate : {folder, "/tmp"}) {
+    if (candidate == nullptr || *candidate == '\0') continue;
+    path = std::string(candidate) + "/spellshell-XXXXXX";
+    fd = mkstemp(path.data());
+    if (fd >= 0) break;
+  }
   if (fd < 0) return nullptr;
   std::unique_ptr<TemporaryFile> file(new TemporaryFile(path));  // removes it from here on
   bool written = true;
