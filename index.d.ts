@@ -150,6 +150,12 @@ export interface SpellServiceOptions {
   personalDictionary?: string;
   /** `true` (default): the checkers live in a worker thread; `false`: on the calling thread. */
   worker?: boolean;
+  /**
+   * Milliseconds (default 10000) the worker may take to load the dictionaries of `open` or
+   * `setLanguages`; beyond them the call rejects naming the dictionaries. No bound with
+   * `worker: false`.
+   */
+  loadTimeout?: number;
 }
 
 /**

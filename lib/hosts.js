@@ -23,6 +23,17 @@ function rebuildError({ name, message }) {
   return name === 'TypeError' ? new TypeError(message) : new Error(message);
 }
 
+// A dictionary loads in well under a second (Debian's en_US in 35 ms, fr_FR in 50 ms): one that
+// has not loaded after this long is taken for a hostile file that would hold the worker for
+// minutes. The worker is let go (its thread ends once Hunspell returns) and the call rejects,
+// naming the dictionaries; the next call starts a new worker with the languages of before.
+const LOAD_TIMEOUT_MS = 10000;
+
+function loadTimeoutError(languages, ms) {
+  const named = languages.map((info) => (info.backend === 'system' ? info.language : `${info.language} (${path.join(info.dir, `${info.language}.dic`)})`));
+  return new Error(`the ${named.length === 1 ? 'dictionary' : 'dictionaries'} ${named.join(', ')} did not load within ${ms} ms`);
+}
+
 // A text longer than this goes to the worker in parts of TEXT_PART characters, each copied into
 // its message in a millisecond or two; a shorter one goes with its request, without extra turns.
 const ONE_MESSAGE = 1024 * 1024;
@@ -54,15 +65,18 @@ class InlineHost {
   abort() {}
 
   close() {
+    this.engine?.close();
     this.engine = null;
   }
 }
 
 class WorkerHost {
-  // onDeath(error): told when the worker ends without being asked to.
-  constructor(state, onDeath) {
+  // onDeath(error): told when the worker ends without being asked to. loadTimeout: ms that
+  // loading the dictionaries of a start or a setLanguages may take.
+  constructor(state, onDeath, { loadTimeout = LOAD_TIMEOUT_MS } = {}) {
     this.state = state;
     this.onDeath = onDeath;
+    this.loadTimeout = loadTimeout;
     this.worker = null;
     this.ready = null;
     this.replies = new Map();
@@ -82,12 +96,26 @@ class WorkerHost {
     // request waits for it.
     worker.unref();
     this.ready = new Promise((resolve, reject) => {
-      worker.once('message', (message) => {
+      let timer;
+      const starting = (message) => {
+        if (message.loading) {
+          timer = setTimeout(() => {
+            this.stop(worker);
+            reject(loadTimeoutError(this.state.languages, this.loadTimeout));
+          }, this.loadTimeout);
+          return;
+        }
+        worker.off('message', starting);
+        clearTimeout(timer);
         if (message.ready) return resolve();
         this.stop(worker);
         reject(rebuildError(message.error));
+      };
+      worker.on('message', starting);
+      worker.once('exit', (code) => {
+        clearTimeout(timer);
+        reject(new Error(`the spell service's worker stopped while starting (exit code ${code})`));
       });
-      worker.once('exit', (code) => reject(new Error(`the spell service's worker stopped while starting (exit code ${code})`)));
     });
     worker.on('message', (message) => this.receive(message));
     worker.on('error', () => {}); // the exit that follows says it
@@ -133,6 +161,10 @@ class WorkerHost {
     // application. The caller still gets it through the returned promise.
     reply.catch(() => {});
     const worker = this.worker;
+    if (op === 'setLanguages') {
+      const timer = setTimeout(() => this.giveUp(worker, loadTimeoutError(args[0], this.loadTimeout)), this.loadTimeout);
+      reply.finally(() => clearTimeout(timer)).catch(() => {});
+    }
     worker.ref();
     if (op === 'check' && args[0].length > ONE_MESSAGE) {
       // Copying a long text into a message takes tens of milliseconds on this thread: it goes
@@ -158,6 +190,14 @@ class WorkerHost {
     return reply;
   }
 
+  // Lets a worker stuck in a load go: every call waiting for it rejects with `error`.
+  giveUp(worker, error) {
+    if (this.worker !== worker) return;
+    this.stop(worker);
+    for (const reply of this.replies.values()) reply.reject(error);
+    this.replies.clear();
+  }
+
   abort(call) {
     if (this.worker && call.id !== undefined) this.worker.postMessage({ abort: call.id });
   }
@@ -174,4 +214,4 @@ class WorkerHost {
   }
 }
 
-module.exports = { InlineHost, WorkerHost, closedError };
+module.exports = { InlineHost, WorkerHost, closedError, LOAD_TIMEOUT_MS };

@@ -2,16 +2,17 @@
 // Language names as callers write them (`en-US`, `en_us`, `de`) matched against the languages
 // that dictionaries are named after (`en_US`, `de_DE`).
 
-// Bare languages whose main locale is not `ll_LL`.
-const MAIN_LOCALE = {
-  en: 'en_US',
-  sv: 'sv_SE',
-  da: 'da_DK',
-  nb: 'nb_NO',
-  el: 'el_GR',
-  cs: 'cs_CZ',
-  uk: 'uk_UA',
-};
+// Bare languages whose main locale is not `ll_LL`. A Map: a name such as "constructor" must
+// not find what an object's prototype holds.
+const MAIN_LOCALE = new Map([
+  ['en', 'en_US'],
+  ['sv', 'sv_SE'],
+  ['da', 'da_DK'],
+  ['nb', 'nb_NO'],
+  ['el', 'el_GR'],
+  ['cs', 'cs_CZ'],
+  ['uk', 'uk_UA'],
+]);
 
 const folded = (name) => name.replace(/-/g, '_').toLowerCase();
 
@@ -30,7 +31,7 @@ function findNamed(candidates, wanted) {
 function resolveLanguage(name, candidates) {
   if (/[-_]/.test(name)) return findNamed(candidates, name);
   const bare = name.toLowerCase();
-  const preferred = [`${bare}_${bare.toUpperCase()}`, MAIN_LOCALE[bare], bare].filter(Boolean);
+  const preferred = [`${bare}_${bare.toUpperCase()}`, MAIN_LOCALE.get(bare), bare].filter(Boolean);
   for (const wanted of preferred) {
     const found = findNamed(candidates, wanted);
     if (found) return found;

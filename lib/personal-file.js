@@ -48,6 +48,40 @@ function parseWords(bytes, file) {
   return words;
 }
 
+// What a path that is not a regular file is, for the error that refuses it.
+function kindOf(stats) {
+  if (stats.isDirectory()) return 'a folder';
+  if (stats.isFIFO()) return 'a FIFO';
+  if (stats.isCharacterDevice() || stats.isBlockDevice()) return 'a device';
+  if (stats.isSocket()) return 'a socket';
+  return 'something else';
+}
+const notRegularError = (action, file, stats) =>
+  new BadFileError(`cannot ${action} the personal dictionary ${file}: it is ${kindOf(stats)}, not a regular file`);
+
+// Opened without blocking: the stat first keeps devices from being opened at all (a FIFO would
+// hold one of the thread pool's four threads until a writer came, /dev/zero would be read
+// without end), and O_NONBLOCK plus the handle's own stat cover a FIFO put in place meanwhile.
+const READ_FLAGS = fs.constants.O_RDONLY | (fs.constants.O_NONBLOCK ?? 0);
+
+// Where a link that points nowhere (yet) would have its file: links followed one by one, up to
+// the 40 hops the system itself allows.
+async function danglingTarget(file) {
+  let target = file;
+  for (let hop = 0; hop < 40; hop++) {
+    let stats;
+    try {
+      stats = await fs.promises.lstat(target);
+    } catch (error) {
+      if (error.code === 'ENOENT') return target;
+      throw error;
+    }
+    if (!stats.isSymbolicLink()) return target;
+    target = path.resolve(path.dirname(target), await fs.promises.readlink(target));
+  }
+  throw new BadFileError(`the personal dictionary ${file} is a link in a loop`);
+}
+
 const serialise = (words) => (words.length ? `${words.join('\n')}\n` : '');
 
 class PersonalFile {
@@ -59,11 +93,20 @@ class PersonalFile {
   // The words of the file; none when it does not exist.
   async read() {
     let bytes;
+    let handle;
     try {
-      bytes = await fs.promises.readFile(this.file);
+      const stats = await fs.promises.stat(this.file);
+      if (!stats.isFile()) throw notRegularError('read', this.file, stats);
+      handle = await fs.promises.open(this.file, READ_FLAGS);
+      const opened = await handle.stat();
+      if (!opened.isFile()) throw notRegularError('read', this.file, opened);
+      bytes = await handle.readFile();
     } catch (error) {
+      if (error instanceof BadFileError) throw error;
       if (error.code === 'ENOENT') return [];
       throw new BadFileError(`cannot read the personal dictionary ${this.file}: ${error.message}`);
+    } finally {
+      await handle?.close();
     }
     return parseWords(bytes, this.file);
   }
@@ -125,16 +168,22 @@ class PersonalFile {
   // stale race only for the move: the loser's move fails, or moves the winner's fresh lock, which
   // the inode check sees and puts back.
   async takeOverStaleLock() {
+    // The lock itself, not what it may point to: a link to nowhere would look absent for ever
+    // while blocking every new lock.
     let seen;
     try {
-      seen = await fs.promises.stat(this.lockFile);
+      seen = await fs.promises.lstat(this.lockFile);
     } catch (error) {
       if (error.code === 'ENOENT') return;
       throw error;
     }
-    const age = Date.now() - seen.mtimeMs;
-    if (age <= STALE_LOCK_MS) return;
-    if (age <= ABANDONED_LOCK_MS && (await this.holderRuns())) return;
+    // Locks are regular files: anything else (a link, a FIFO, a folder) was not left by a
+    // writer, and is taken over at once, unread.
+    if (seen.isFile()) {
+      const age = Date.now() - seen.mtimeMs;
+      if (age <= STALE_LOCK_MS) return;
+      if (age <= ABANDONED_LOCK_MS && (await this.holderRuns())) return;
+    }
     const aside = `${this.lockFile}.${crypto.randomBytes(6).toString('hex')}.stale`;
     try {
       await fs.promises.rename(this.lockFile, aside);
@@ -142,11 +191,11 @@ class PersonalFile {
       if (error.code === 'ENOENT') return;
       throw error;
     }
-    const moved = await fs.promises.stat(aside);
+    const moved = await fs.promises.lstat(aside);
     if (moved.ino !== seen.ino || moved.dev !== seen.dev) {
       await fs.promises.link(aside, this.lockFile).catch(() => {});
     }
-    await fs.promises.rm(aside, { force: true });
+    await fs.promises.rm(aside, { force: true, recursive: seen.isDirectory() });
   }
 
   // Whether the lock names a process of this host that still runs: a slow writer (a list on a
@@ -177,13 +226,19 @@ class PersonalFile {
     // the rename would put a plain file in the link's place; and the new file gets the old one's
     // permissions, or a private list would turn readable by all. Resolved at each change: the
     // link may be pointed elsewhere meanwhile.
-    let target = this.file;
+    // Only a regular file is ever replaced: a link to a device must not turn into a plain file
+    // in the device's place. A link that points nowhere keeps pointing there: its target is
+    // written.
+    let target;
     let mode;
     try {
       target = await fs.promises.realpath(this.file);
-      mode = (await fs.promises.stat(target)).mode & 0o7777;
+      const stats = await fs.promises.stat(target);
+      if (!stats.isFile()) throw notRegularError('write', this.file, stats);
+      mode = stats.mode & 0o7777;
     } catch (error) {
       if (error.code !== 'ENOENT') throw error;
+      target = await danglingTarget(this.file);
     }
     const dir = path.dirname(target);
     const temporary = path.join(dir, `.${path.basename(target)}.${crypto.randomBytes(6).toString('hex')}.tmp`);

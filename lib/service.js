@@ -6,7 +6,7 @@
 const check = require('./arguments');
 const { misspellingsOf } = require('./engine');
 const { FORMATS } = require('./formats');
-const { InlineHost, WorkerHost, closedError } = require('./hosts');
+const { InlineHost, WorkerHost, closedError, LOAD_TIMEOUT_MS } = require('./hosts');
 const { PersonalFile } = require('./personal-file');
 const { resolveLanguages } = require('./resolve-languages');
 
@@ -23,11 +23,13 @@ class SpellService {
     const backend = check.oneOf(given.backend, 'backend', ['auto', 'hunspell', 'system'], 'auto');
     const personalPath = check.filePath(given.personalDictionary, 'personalDictionary');
     const worker = check.boolean(given.worker, 'worker', true);
+    const loadTimeout = given.loadTimeout === undefined ? LOAD_TIMEOUT_MS : given.loadTimeout;
+    if (!Number.isSafeInteger(loadTimeout) || loadTimeout <= 0) throw new TypeError('loadTimeout must be a positive integer');
 
     const languages = resolveLanguages(names, { backend, dictionaryDirs });
     const file = personalPath === undefined ? null : new PersonalFile(personalPath);
     const personal = file ? await file.read() : [];
-    const service = new SpellService(CREATE, { languages, personal, file, backend, dictionaryDirs, worker });
+    const service = new SpellService(CREATE, { languages, personal, file, backend, dictionaryDirs, worker, loadTimeout });
     try {
       await service._host.start();
     } catch (error) {
@@ -39,14 +41,14 @@ class SpellService {
 
   constructor(token, settings) {
     if (token !== CREATE) throw new TypeError('use SpellService.open(options) to make a SpellService');
-    const { languages, personal, file, backend, dictionaryDirs, worker } = settings;
+    const { languages, personal, file, backend, dictionaryDirs, worker, loadTimeout } = settings;
     this._languages = languages;
     this._personal = personal;
     this._file = file;
     this._backend = backend;
     this._dictionaryDirs = dictionaryDirs;
     const state = { languages, personal };
-    this._host = worker ? new WorkerHost(state, (error) => this._failPending(error)) : new InlineHost(state);
+    this._host = worker ? new WorkerHost(state, (error) => this._failPending(error), { loadTimeout }) : new InlineHost(state);
     this._pending = new Set();
     this._tail = Promise.resolve();
     this._closed = false;

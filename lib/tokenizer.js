@@ -74,6 +74,13 @@ const HAS_UNSEGMENTED = new RegExp(`[${UNSEGMENTED_CLASS}]`, 'u');
 // script classes, which only the texts it finds something in need.
 const MAYBE_UNSEGMENTED = /[\u0E00-\u0EFF\u1000-\u11FF\u1780-\u17FF\u2E80-\u9FFF\uA960-\uA97F\uAC00-\uD7FF\uF900-\uFAFF\uFF00-\uFFEF\uD840-\uD8BF]/;
 const UNSEGMENTED = new RegExp(`[${UNSEGMENTED_CLASS}]+`, 'gu');
+// 64K characters: a look at a window takes about 0.1 ms.
+const WINDOW = 65536;
+const WINDOW_UNKNOWN = 0;
+const WINDOW_PLAIN = 1;
+const WINDOW_MIXED = 2;
+const PIECE_LEAD = /^\P{L}*/u;
+const PIECE_TRAIL = /['’]*$/;
 
 // Whether the code point is a decimal digit or the underscore.
 function isDigitOrUnderscore(code) {
@@ -103,8 +110,10 @@ class WordScanner {
     this.start = 0;
     this.end = 0;
     this.word = '';
-    // Most texts have no unsegmented script at all: then no run needs looking at for it.
-    this.mixed = MAYBE_UNSEGMENTED.test(text) && HAS_UNSEGMENTED.test(text);
+    // Most texts have no unsegmented script at all: then no run needs looking at for it. The
+    // text is looked at in windows, each when the scan first reaches it: one look at 50 MB
+    // would hold the thread for 90 ms in one piece.
+    this.windows = new Uint8Array(Math.ceil(text.length / WINDOW)); // WINDOW_* per window
     this.pending = null; // the rest of a run split around unsegmented script
     // The last chunk looked at and whether it is code: the runs of one chunk share the verdict,
     // and each chunk is read once.
@@ -198,7 +207,7 @@ class WordScanner {
           continue;
         }
       }
-      if (this.mixed && HAS_UNSEGMENTED.test(word)) {
+      if (this.mayBeMixed(start, end) && HAS_UNSEGMENTED.test(word)) {
         this.pending = { word, offset: start, at: 0 };
         if (this.takePending()) return true;
         continue;
@@ -210,6 +219,18 @@ class WordScanner {
     }
   }
 
+  // Whether a window that [start, end) touches holds unsegmented script.
+  mayBeMixed(start, end) {
+    for (let i = Math.floor(start / WINDOW), last = Math.floor((end - 1) / WINDOW); i <= last; i++) {
+      if (this.windows[i] === WINDOW_UNKNOWN) {
+        const window = this.text.slice(i * WINDOW, (i + 1) * WINDOW);
+        this.windows[i] = MAYBE_UNSEGMENTED.test(window) && HAS_UNSEGMENTED.test(window) ? WINDOW_MIXED : WINDOW_PLAIN;
+      }
+      if (this.windows[i] === WINDOW_MIXED) return true;
+    }
+    return false;
+  }
+
   // The next piece of a run between stretches of unsegmented script.
   takePending() {
     const { word, offset } = this.pending;
@@ -219,11 +240,16 @@ class WordScanner {
       const pieceStart = this.pending.at;
       const pieceEnd = skip === null ? word.length : skip.index;
       this.pending.at = skip === null ? word.length : skip.index + skip[0].length;
-      // A piece that is only combining marks (left over from the skipped script) is no word.
-      if (pieceEnd > pieceStart && /\p{L}/u.test(word.slice(pieceStart, pieceEnd))) {
-        this.start = offset + pieceStart;
-        this.end = offset + pieceEnd;
-        this.word = word.slice(pieceStart, pieceEnd);
+      // The skipped script may leave combining marks or an apostrophe at a piece's edges: a
+      // word starts on a letter and does not end on an apostrophe (a piece of marks alone is
+      // no word).
+      const piece = word.slice(pieceStart, pieceEnd);
+      const lead = PIECE_LEAD.exec(piece)[0].length;
+      const trail = PIECE_TRAIL.exec(piece)[0].length;
+      if (lead + trail < piece.length) {
+        this.start = offset + pieceStart + lead;
+        this.end = offset + pieceEnd - trail;
+        this.word = piece.slice(lead, piece.length - trail);
         return true;
       }
     }

@@ -8,6 +8,8 @@ const { Engine } = require('./engine');
 const errorOf = (error) => ({ name: error.name, message: error.message });
 
 let engine;
+// The service bounds the loading from here on, not the worker's own start.
+parentPort.postMessage({ loading: true });
 try {
   engine = new Engine(workerData);
   parentPort.postMessage({ ready: true });

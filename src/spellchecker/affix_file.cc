@@ -4,13 +4,19 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
 #include "platform/regular_file.h"
+#include "spellchecker/word_list_file.h"
 
 namespace spellshell {
 namespace {
+
+bool StartsWith(std::string_view line, std::string_view prefix) {
+  return line.substr(0, prefix.size()) == prefix;
+}
 
 // Hunspell reads an affix file twice: once for the flag aliases (AF, AM), once for everything
 // else. In each pass a table header is recognised by its line's prefix, and the next `count`
@@ -18,20 +24,20 @@ namespace {
 // rules; the file is refused when a table still wants lines at the end of the file.
 struct TablePass {
   std::uint64_t lines_owed = 0;  // entry lines the current table still takes
+  bool phonetic = false;         // the current table is the PHONE table
 
-  void Feed(std::string_view line, bool (*header)(std::string_view, std::uint64_t&)) {
+  // Whether the line is an entry of a table (rather than a header or a line of its own).
+  bool Feed(std::string_view line, bool (*header)(std::string_view, std::uint64_t&)) {
     if (lines_owed > 0) {
       --lines_owed;
-      return;
+      return true;
     }
     std::uint64_t count = 0;
-    if (header(line, count)) lines_owed = count;
+    phonetic = header(line, count) && StartsWith(line, "PHONE");
+    lines_owed = count;
+    return false;
   }
 };
-
-bool StartsWith(std::string_view line, std::string_view prefix) {
-  return line.substr(0, prefix.size()) == prefix;
-}
 
 // The n-th field (from 0) of a line, fields split at blanks and tabs as Hunspell splits them.
 std::string_view Field(std::string_view line, int n) {
@@ -104,22 +110,6 @@ bool AliasPassHeader(std::string_view line, std::uint64_t& count) {
   return false;
 }
 
-// Hunspell's morphological field of a word-list line: after the first tab, or from the first
-// colon that has a blank three bytes before it ("walk po:verb"), whichever comes first. Empty
-// when the line has none.
-std::string_view MorphologicalField(std::string_view line) {
-  std::size_t start = line.find('\t');
-  if (start != std::string_view::npos) ++start;
-  for (std::size_t colon = line.find(':'); colon != std::string_view::npos && colon < start;
-       colon = line.find(':', colon + 1)) {
-    if (colon > 3 && (line[colon - 3] == ' ' || line[colon - 3] == '\t')) {
-      start = colon - 3;
-      break;
-    }
-  }
-  return start == std::string_view::npos ? std::string_view() : line.substr(start);
-}
-
 // Whether a morphological field names an alias from 1 to n under both readings of atoi.
 bool IsAliasNumber(std::string_view field, std::uint64_t n) {
   const AtoiReadings readings = Atoi(field);
@@ -176,11 +166,17 @@ bool ForEachLine(std::FILE* file, std::size_t kept, OnLine on_line) {
   return true;
 }
 
-// Hunspell drops a byte order mark from a file's first line and a CR from the end of each.
+// Hunspell drops a byte order mark from a file's first line, and CRs from the end of each.
 std::string_view Chomp(std::string_view line, bool first) {
   if (first && StartsWith(line, "\xEF\xBB\xBF")) line.remove_prefix(3);
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  return line;
+  return spellshell::Chomp(line);
+}
+
+// An entry of the PHONE table as Hunspell takes it: a first field starting with "PHONE", then
+// a pattern and its replacement. With a field missing, Hunspell gives up on the table but keeps
+// it, without the empty entry that ends it, and the first suggestion reads past its end.
+bool IsPhoneEntry(std::string_view line) {
+  return StartsWith(Field(line, 0), "PHONE") && !Field(line, 2).empty();
 }
 
 // With morphological aliases (an AM table of n entries), Hunspell reads every morphological
@@ -206,6 +202,39 @@ bool WordListUsesOnlyAliases(const std::string& word_list_path, std::uint64_t al
 
 }  // namespace
 
+std::optional<std::string> AffixFileWithoutPhoneTables(const std::string& affix_path) {
+  std::string contents;
+  if (!ReadWholeFile(affix_path, contents)) return std::nullopt;
+  std::string mended;
+  mended.reserve(contents.size());
+  TablePass main_pass;
+  bool first = true;
+  bool dropped = false;
+  std::uint64_t phone_lines_left = 0;  // of the PHONE table being dropped
+  for (std::size_t start = 0; start < contents.size();) {
+    const std::size_t newline = contents.find('\n', start);
+    const std::size_t end = newline == std::string::npos ? contents.size() : newline + 1;
+    const std::string_view raw(contents.data() + start, end - start);
+    const std::string_view line =
+        Chomp(raw.substr(0, raw.size() - (newline == std::string::npos ? 0 : 1)), first);
+    first = false;
+    start = end;
+    const bool entry = main_pass.Feed(line, MainPassHeader);
+    if (entry && phone_lines_left > 0) {
+      --phone_lines_left;
+      continue;
+    }
+    if (!entry && main_pass.phonetic) {
+      phone_lines_left = main_pass.lines_owed;
+      dropped = true;
+      continue;
+    }
+    mended.append(raw);
+  }
+  if (!dropped) return std::nullopt;
+  return mended;
+}
+
 bool IsLoadableAffixFile(const std::string& affix_path, const std::string& word_list_path) {
   const File file(OpenRegularFile(affix_path));
   if (!file) return false;
@@ -227,9 +256,11 @@ bool IsLoadableAffixFile(const std::string& affix_path, const std::string& word_
   std::vector<HugeCount> huge_counts;
   std::uint64_t lines = 0;
   bool first = true;
-  // Only a line's start matters here (its keyword and count), so 128 bytes of it are kept.
+  // Only a line's start matters here (its keyword, count or first fields), so 1024 bytes of it
+  // are kept: a field longer than that in a PHONE entry refuses the file, safely.
   bool nul_byte = false;
-  const bool read = ForEachLine(file.get(), 128, [&](std::string_view line, LineBytes bytes) {
+  bool broken_phone_entry = false;
+  const bool read = ForEachLine(file.get(), 1024, [&](std::string_view line, LineBytes bytes) {
     line = Chomp(line, first);
     first = false;
     std::uint64_t count = 0;
@@ -243,7 +274,10 @@ bool IsLoadableAffixFile(const std::string& affix_path, const std::string& word_
       has_morphological_aliases = true;
       morphological_aliases = std::min(morphological_aliases, Count(Field(line, 1)));
     }
-    main_pass.Feed(line, MainPassHeader);
+    const bool phonetic = main_pass.phonetic;
+    if (main_pass.Feed(line, MainPassHeader) && phonetic && !IsPhoneEntry(line)) {
+      broken_phone_entry = true;
+    }
     alias_pass.Feed(line, AliasPassHeader);
     if (StartsWith(line, "SET") && Field(line, 1) == "UTF-8") declares_utf8 = true;
     nul_byte = nul_byte || bytes.nul;
@@ -251,7 +285,10 @@ bool IsLoadableAffixFile(const std::string& affix_path, const std::string& word_
       suggestion_line_beyond_bmp = true;
     }
   });
-  if (!read || nul_byte || main_pass.lines_owed > 0 || alias_pass.lines_owed > 0) return false;
+  if (!read || nul_byte || broken_phone_entry || main_pass.lines_owed > 0 ||
+      alias_pass.lines_owed > 0) {
+    return false;
+  }
   for (const HugeCount& huge : huge_counts) {
     if (huge.count > lines - huge.line - 1) return false;
   }

@@ -4,6 +4,8 @@
 //     left: Hunspell reads past the end of the table it built, and its phonetic suggestions
 //     then crash the process (an affix file ending in "PHONE 1" is enough); a huge count makes
 //     it reserve gigabytes before reading a single entry;
+//   - a PHONE entry with a field missing ("PHONE A"): Hunspell keeps the table it gave up on,
+//     without its end marker, and the first suggestion crashes the process;
 //   - in a UTF-8 affix file, a TRY or KEY line with a byte from 0xF0 up (the start of a
 //     character outside the Basic Multilingual Plane, or of no character at all): Hunspell's
 //     UTF-16 conversion gives up on it, and the first suggestion reads far out of bounds;
@@ -13,6 +15,7 @@
 //     Hunspell, and suggestions then read before their buffer.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace spellshell {
@@ -21,5 +24,10 @@ namespace spellshell {
 // with none of the above. The word list is read only when the affix file has aliases. The
 // paths are in the form HunspellDictionaryPath gives.
 bool IsLoadableAffixFile(const std::string& affix_path, const std::string& word_list_path);
+
+// The affix file without its PHONE tables (header and entry lines), or nothing when it has none.
+// Those tables only rank suggestions: without one that IsLoadableAffixFile refuses, the rest of
+// the file may still be given to Hunspell and keep its rules.
+std::optional<std::string> AffixFileWithoutPhoneTables(const std::string& affix_path);
 
 }  // namespace spellshell

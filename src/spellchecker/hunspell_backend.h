@@ -33,6 +33,7 @@ class HunspellBackend final : public SpellBackend {
   std::vector<MisspellingSpan> FindMisspellings(const WCHAR* text, std::uint64_t length) override;
   void Add(const std::string& word) override;
   void Remove(const std::string& word) override;
+  std::uint64_t DictionaryBytes() const override { return dictionary_bytes_; }
 
   // The two paths SetDictionary uses for a language and directory: every "-" of the language
   // becomes "_", and "/" is always inserted after the directory.
@@ -49,6 +50,7 @@ class HunspellBackend final : public SpellBackend {
   std::unique_ptr<Hunspell> hunspell_;
   TextConverter converter_;
   std::unique_ptr<LegacyEncoding> encoding_;  // null for UTF-8 dictionaries
+  std::uint64_t dictionary_bytes_ = 0;
 };
 
 }  // namespace spellshell

@@ -46,6 +46,9 @@ class SpellBackend {
   // The default companion forwards to this backend's FindMisspellings without any locking, so
   // its checks must not overlap with other calls on the same backend.
   virtual std::unique_ptr<ThreadSpellChecker> CreateThreadChecker();
+  // About how much memory the loaded dictionary takes, so that the script host's collector can
+  // weigh an unreachable checker; 0 when the memory is not the process's own to count.
+  virtual std::uint64_t DictionaryBytes() const { return 0; }
   virtual ~SpellBackend() = default;
 };
 

@@ -89,6 +89,9 @@ Spellchecker::~Spellchecker() {
   if (next_live_ != nullptr) next_live_->previous_live_ = previous_live_;
   int64_t ignored = 0;  // a destructor must not throw; the host only fails on bad arguments
   if (cache_reported_) napi_adjust_external_memory(Env(), -kCacheBytes, &ignored);
+  if (dictionary_reported_ != 0) {
+    napi_adjust_external_memory(Env(), -dictionary_reported_, &ignored);
+  }
   backend_.reset();
 }
 
@@ -155,12 +158,26 @@ Napi::Value Spellchecker::SetDictionary(const Napi::CallbackInfo& info) {
   const std::string directory = info.Length() >= 2 ? ReadString(info[1]) : std::string(".");
   cache_.Clear();  // a new dictionary, or none: every cached answer may be wrong now
   const bool loaded = backend_->SetDictionary(language, directory);
+  // A dictionary's memory is outside the script heap: without its weight, the collector sees a
+  // small object and may keep a replaced or dropped checker, and its dictionary, for ever.
+  const auto weight = static_cast<int64_t>(backend_->DictionaryBytes());
+  if (weight != dictionary_reported_) {
+    int64_t total = 0;
+    if (napi_adjust_external_memory(info.Env(), weight - dictionary_reported_, &total) == napi_ok) {
+      dictionary_reported_ = weight;
+    }
+  }
   // Without a dictionary every answer is "correct" at no cost: nothing worth caching.
   cache_answers_ = loaded && backend_->IsHunspell();
   if (cache_answers_ && cache_.Allocate()) {
     // Let the collector weigh what an unreachable checker holds.
     int64_t total = 0;
     cache_reported_ = napi_adjust_external_memory(info.Env(), kCacheBytes, &total) == napi_ok;
+  } else if (!cache_answers_ && cache_.Release() && cache_reported_) {
+    // A checker left without a dictionary (dropped on purpose by a load that fails) holds no
+    // more than its script object until the collector gets to it.
+    int64_t total = 0;
+    cache_reported_ = napi_adjust_external_memory(info.Env(), -kCacheBytes, &total) != napi_ok;
   }
   return Napi::Boolean::New(info.Env(), loaded);
 }

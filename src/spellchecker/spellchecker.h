@@ -73,6 +73,7 @@ class Spellchecker final : public Napi::ObjectWrap<Spellchecker> {
   // dictionary is shared).
   bool cache_answers_ = false;
   bool cache_reported_ = false;  // the cache's memory is counted as the object's external memory
+  int64_t dictionary_reported_ = 0;  // the dictionary's weight, counted the same way
   WordVerdictCache cache_;
   std::string word_;  // reused for every word, so a long word costs one allocation per object
   std::thread::id owner_ = std::this_thread::get_id();

@@ -97,6 +97,14 @@ bool WordVerdictCache::Allocate() {
   return true;
 }
 
+bool WordVerdictCache::Release() {
+  Clear();
+  if (!slots_) return false;
+  slots_.reset();
+  tags_.reset();
+  return true;
+}
+
 void WordVerdictCache::Clear() {
   // The tags say which slots hold anything: 16 KiB to forget everything.
   if (tags_) std::memset(tags_.get(), kEmpty, kSets * kWays);

@@ -54,6 +54,8 @@ class WordVerdictCache {
   void Clear();
   // Allocates the slots now; true if this call allocated them (kBytes).
   bool Allocate();
+  // Frees the slots and forgets everything; true if there were slots to free (kBytes).
+  bool Release();
 
   static constexpr std::size_t kMaxWordBytes = 30;
   // 64 lookups to judge, at least 4 hits (1 in 16) to keep looking, 1024 lookups skipped:

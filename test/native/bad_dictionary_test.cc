@@ -11,11 +11,13 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "spellchecker/affix_file.h"
 #include "spellchecker/hunspell_backend.h"
+#include "spellchecker/word_list_file.h"
 #include "test_dictionaries.h"
 
 namespace spellshell {
@@ -143,6 +145,87 @@ TEST_F(BadWordList, ACountTooSmallOrLinesCutShortStillLoadTheWordsThatAreThere) 
   EXPECT_FALSE(backend_.IsMisspelled("world"));
 }
 
+// Hunspell walks a bucket's chain for every entry it adds: one word on 200,000 lines, or
+// 200,000 words in the 1,006 buckets a count of 1 gives, took minutes. The list is mended
+// first: at most kMaxEntriesPerWord lines of a word, and a count that fits the lines.
+TEST_F(BadWordList, ManyLinesOfOneWordLoadAtOnceKeepingTheFirstEntries) {
+  struct Case {
+    std::string name, line;
+  };
+  for (const Case& c : {Case{"slashes", "/"}, Case{"blank lines", ""}, Case{"one word", "walk"},
+                        Case{"one word, other flags", "walk/"}, Case{"a CR each", "walk\r"}}) {
+    SCOPED_TRACE(c.name);
+    std::string list = "200001\nworld\n";
+    for (int i = 0; i < 200000; ++i) {
+      list.append(c.line);
+      if (c.name == "one word, other flags") list.append(std::to_string(i % 7));
+      list.push_back('\n');
+    }
+    dir_.Write("xx.dic", list);
+    const std::optional<std::string> mended = MendedWordList((dir_.path() / "xx.dic").string());
+    ASSERT_TRUE(mended);
+    EXPECT_EQ(std::count(mended->begin(), mended->end(), '\n'), 1 + 1 + 64);
+    EXPECT_EQ(mended->substr(0, mended->find('\n')), "200001");
+    EXPECT_TRUE(Load());
+    EXPECT_FALSE(backend_.IsMisspelled("world"));
+  }
+}
+
+TEST_F(BadWordList, ACountFarBelowTheEntriesIsRaisedAndEveryWordLoads) {
+  std::string list = "1\n";
+  std::vector<std::string> words;
+  std::uint32_t seed = 7;
+  for (int i = 0; i < 100000; ++i) {
+    std::string word;
+    for (int j = 0; j < 8; ++j) {
+      seed = seed * 1664525u + 1013904223u;
+      word.push_back(static_cast<char>('a' + (seed >> 24) % 26));
+    }
+    list.append(word).append("\n");
+    words.push_back(word);
+  }
+  dir_.Write("xx.dic", list);
+  const std::optional<std::string> mended = MendedWordList((dir_.path() / "xx.dic").string());
+  ASSERT_TRUE(mended);
+  EXPECT_EQ(mended->substr(0, mended->find('\n')), "100000");
+  EXPECT_TRUE(Load());
+  for (int i = 0; i < 100000; i += 997) EXPECT_FALSE(backend_.IsMisspelled(words[i])) << words[i];
+}
+
+// Hunspell's hash is linear: "ba" and "cA" at the same place cancel, so 2^15 distinct words
+// share a bucket and took 4 s to load.
+TEST_F(BadWordList, WordsMadeToShareABucketAreCappedThere) {
+  std::string list = "32769\nworld\n";
+  for (int bits = 0; bits < (1 << 15); ++bits) {
+    list += "zzzz";
+    for (int i = 0; i < 15; ++i) list += (bits >> i) & 1 ? "cA" : "ba";
+    list += '\n';
+  }
+  dir_.Write("xx.dic", list);
+  const std::optional<std::string> mended = MendedWordList((dir_.path() / "xx.dic").string());
+  ASSERT_TRUE(mended);
+  EXPECT_EQ(std::count(mended->begin(), mended->end(), '\n'), 1 + 1 + kMaxEntriesPerBucket);
+  EXPECT_TRUE(Load());
+  EXPECT_FALSE(backend_.IsMisspelled("world"));
+  EXPECT_FALSE(backend_.IsMisspelled("zzzzbababababababababababababababa"));
+}
+
+TEST_F(BadWordList, ListsThatLoadFastAreGivenAsTheyAre) {
+  for (const char* list : {"3\nhello\nworld\nwalk/S\n", "1\nhello\nhello/S\nhello\tpo:noun\n",
+                           "0\n/\n/\n/\n", "abc\nhello\n", "1\n\n\n\n\n\n\n\n\n\n\n\n", ""}) {
+    SCOPED_TRACE(list);
+    dir_.Write("xx.dic", list);
+    EXPECT_FALSE(MendedWordList((dir_.path() / "xx.dic").string()));
+  }
+  // No count line Hunspell accepts: it loads no word, so nothing can be slow.
+  std::string uncounted = "-1\n";
+  for (int i = 0; i < 1000; ++i) uncounted += "/\n";
+  dir_.Write("xx.dic", uncounted);
+  EXPECT_FALSE(MendedWordList((dir_.path() / "xx.dic").string()));
+  EXPECT_FALSE(MendedWordList(testing::SystemDictionaryDir() + "/en_US.dic"));
+  EXPECT_FALSE(MendedWordList(testing::SystemDictionaryDir() + "/fr_FR.dic"));
+}
+
 TEST_F(BadWordList, GarbageBytesLoadAndAnswer) {
   for (std::uint32_t seed : {1u, 2u, 3u}) {
     dir_.Write("xx.dic", Garbage(20000, seed));
@@ -208,6 +291,46 @@ TEST_F(BadAffixFile, ATableCutShortIsLeftOutInsteadOfCrashingSuggestions) {
     EXPECT_FALSE(Loadable());
     ExpectLoadedWithoutAffixRules();
   }
+}
+
+// "PHONE A": Hunspell gives up on the table at the entry with a field missing but keeps it,
+// without its end marker, and the first suggestion reads past it (SIGSEGV in phonet()).
+TEST_F(BadAffixFile, APhoneEntryWithAFieldMissingIsLeftOutInsteadOfCrashingSuggestions) {
+  const std::string long_field(2000, 'A');  // beyond the 1024 bytes of a line looked at
+  for (const std::string& affix : std::vector<std::string>{
+           "PHONE 1\nPHONE A\n", "PHONE 1\nPHONE\n", "PHONE 2\nPHONE A\nPHONE B\n",
+           "PHONE 2\nPHONE A B\nREP a b\n", "SET UTF-8\nPHONE 1\nPHONE\tA \r\n",
+           "PHONE 1\nPHONE A\rB\r\n", "PHONE 1\nPHONE " + long_field + " B\n"}) {
+    SCOPED_TRACE(affix);
+    dir_.Write("xx.aff", affix);
+    EXPECT_FALSE(Loadable());
+    ExpectLoadedWithoutAffixRules();
+  }
+}
+
+// The PHONE table only ranks suggestions: a file that is bad only there goes to Hunspell without
+// it, and keeps its affix rules and replacements.
+TEST_F(BadAffixFile, ABrokenPhoneTableIsLeftOutAndTheRestOfTheFileKept) {
+  dir_.Write("xx.aff",
+             "\xEF\xBB\xBFSET UTF-8\r\nSFX S Y 1\r\nSFX S 0 s .\r\nPHONE 2\r\nPHONE A\r\nPHONE "
+             "B\r\nREP 1\r\nREP rold orld\r\nPHONE 1\nPHONE\n");
+  const std::optional<std::string> mended =
+      AffixFileWithoutPhoneTables((dir_.path() / "xx.aff").string());
+  ASSERT_TRUE(mended);
+  EXPECT_EQ(*mended,
+            "\xEF\xBB\xBFSET UTF-8\r\nSFX S Y 1\r\nSFX S 0 s .\r\nREP 1\r\nREP rold orld\r\n");
+  ASSERT_TRUE(backend_.SetDictionary("xx", dir_.str()));
+  UseEverything(backend_);
+  ASSERT_TRUE(backend_.SetDictionary("xx", dir_.str()));
+  EXPECT_FALSE(backend_.IsMisspelled("walks"));
+  EXPECT_EQ(backend_.GetCorrectionsForMisspelling("wrold").front(), "world");
+}
+
+TEST_F(BadAffixFile, AFileBadBeyondItsPhoneTableIsStillLeftOut) {
+  dir_.Write("xx.aff", "SFX S Y 1\nSFX S 0 s .\nPHONE 1\nPHONE A\nREP 3\nREP a b\n");
+  ExpectLoadedWithoutAffixRules();
+  dir_.Write("xx.aff", "SFX S Y 1\nSFX S 0 s .\nREP 1\nREP a b\n");
+  EXPECT_FALSE(AffixFileWithoutPhoneTables((dir_.path() / "xx.aff").string()));
 }
 
 // Counts that make Hunspell reserve gigabytes before reading an entry (std::bad_alloc out of
@@ -316,6 +439,7 @@ TEST_F(GoodAffixFile, EntriesThatLookLikeHeadersBelongToTheirTable) {
   EXPECT_TRUE(Loadable("REP 2\nREP 1 one\nREP 12 twelve\n"));
   EXPECT_TRUE(Loadable("FLAG num\nAF 2\nAF 5\nAF 7\nSFX 5 Y 1\nSFX 5 0 9 .\n"));
   EXPECT_TRUE(Loadable("PHONE 1\nPHONE 3 three\n"));
+  EXPECT_TRUE(Loadable("PHONE 2\nPHONEX AH(AEIOUY)-^ *H\nPHONE\tA _ extra\r\n"));
   // Counts Hunspell rejects take no lines (atoi("4294967296") is 0 with a 64-bit long, but
   // INT_MAX with a 32-bit one, so that one is refused).
   EXPECT_TRUE(Loadable("SFX A Y 0\nREP 0\nMAP -1\nBREAK x\n"));

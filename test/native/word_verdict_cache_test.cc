@@ -121,6 +121,19 @@ TEST(WordVerdictCache, AllocatesOnceAndReportsIt) {
   EXPECT_EQ(cache.Find("word"), Verdict::kCorrect);
 }
 
+// A checker left without a dictionary gives its slots back; a later one gets new ones.
+TEST(WordVerdictCache, ReleasesOnceForgettingEverythingAndAllocatesAgainOnUse) {
+  WordVerdictCache cache;
+  EXPECT_FALSE(cache.Release());  // nothing allocated yet
+  cache.Store("word", false);
+  EXPECT_TRUE(cache.Release());
+  EXPECT_FALSE(cache.Release());
+  EXPECT_EQ(cache.Find("word"), Verdict::kUnknown);
+  cache.Store("word", true);
+  EXPECT_EQ(cache.Find("word"), Verdict::kMisspelled);
+  EXPECT_FALSE(cache.Allocate());
+}
+
 // Far more words than slots: whatever is evicted, a hit is always the stored verdict.
 TEST(WordVerdictCache, SeededRandomWordsNeverGetAWrongVerdict) {
   std::mt19937 random(7);

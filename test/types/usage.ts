@@ -52,6 +52,9 @@ async function service(signal: AbortSignalLike) {
   expectType<void>()(await spell.close());
   // @ts-expect-error languages are required
   await SpellService.open({ worker: true });
+  expectType<SpellService>()(await SpellService.open({ languages: ['en'], loadTimeout: 2000 }));
+  // @ts-expect-error the load bound is a number of milliseconds
+  await SpellService.open({ languages: ['en'], loadTimeout: '2s' });
   // @ts-expect-error the backend is one of three names
   await SpellService.open({ languages: ['en'], backend: 'com' });
   // @ts-expect-error the service is made by open
