@@ -1,0 +1,193 @@
+'use strict';
+// The files a run checks: those named, and in each folder named, every file of a known format
+// (plus --include, less --exclude, less what .gitignore leaves out), in a stable order.
+const fs = require('node:fs');
+const path = require('node:path');
+const ignore = require('ignore');
+const picomatch = require('picomatch');
+const { formatForPath } = require('../formats');
+
+// Never entered: installed packages and git's own store hold no text of the project's.
+const NEVER_ENTERED = new Set(['node_modules', '.git']);
+// Plain text files taken from folders (any other file whose format is plain is not).
+const PLAIN_EXTENSIONS = new Set(['.txt', '.text']);
+
+const posix = (p) => p.split(path.sep).join('/');
+const byName = (a, b) => (a.name < b.name ? -1 : a.name > b.name ? 1 : 0);
+
+// A test of paths against glob patterns written relative to `base`, in either separator. A
+// pattern without a slash matches a file or folder of that name anywhere (as in .gitignore); one
+// with a slash matches the path from `base`.
+function globMatcher(patterns, base) {
+  const tests = patterns.map((given) => {
+    let pattern = given.replace(/\\/g, '/').replace(/^\.\//, '');
+    if (pattern.endsWith('/')) pattern = pattern.slice(0, -1);
+    const anchored = pattern.includes('/');
+    if (pattern.startsWith('/')) pattern = pattern.slice(1);
+    const test = picomatch(pattern, { dot: true });
+    return anchored ? (rel) => test(rel) : (rel) => test(rel.slice(rel.lastIndexOf('/') + 1));
+  });
+  return (file) => {
+    if (tests.length === 0) return false;
+    const rel = posix(path.relative(base, file));
+    if (rel === '' || rel.startsWith('../') || rel === '..' || path.isAbsolute(rel)) return false;
+    return tests.some((test) => test(rel));
+  };
+}
+
+// The nearest folder at or above `dir` that holds `.git` (a folder, or a file in a linked work
+// tree), or null.
+function gitWorkTree(dir) {
+  for (let at = dir; ; at = path.dirname(at)) {
+    if (fs.existsSync(path.join(at, '.git'))) return at;
+    if (path.dirname(at) === at) return null;
+  }
+}
+
+// The .gitignore rules of a work tree, read folder by folder as the walk reaches them. Windows
+// users write either separator in them; git itself reads `\` as an escape, which matters only
+// before a glob character, so elsewhere it is taken as a separator there.
+class GitIgnores {
+  constructor(root, platform = process.platform) {
+    this.root = root;
+    this.platform = platform;
+    this.byFolder = new Map();
+    const exclude = this.rulesOf(path.join(root, '.git', 'info', 'exclude'));
+    if (exclude) this.byFolder.set(`${root}\0info`, exclude);
+  }
+
+  rulesOf(file) {
+    let text;
+    try {
+      text = fs.readFileSync(file, 'utf8');
+    } catch {
+      return null;
+    }
+    if (this.platform === 'win32') text = text.replace(/\\(?![*?[\]!#\\ ])/g, '/');
+    return ignore().add(text);
+  }
+
+  folderRules(dir) {
+    if (!this.byFolder.has(dir)) this.byFolder.set(dir, this.rulesOf(path.join(dir, '.gitignore')));
+    return this.byFolder.get(dir);
+  }
+
+  // Whether `file` (a folder when `folder`) is left out; the deeper folder's rules win, as in git.
+  ignores(file, folder) {
+    const rel = posix(path.relative(this.root, file));
+    if (rel === '' || rel.startsWith('..')) return false;
+    let ignored = false;
+    const levels = [[this.root, this.byFolder.get(`${this.root}\0info`)]];
+    const parts = rel.split('/');
+    for (let i = 0; i < parts.length; i++) {
+      const dir = path.join(this.root, ...parts.slice(0, i));
+      levels.push([dir, this.folderRules(dir)]);
+    }
+    for (const [dir, rules] of levels) {
+      if (!rules) continue;
+      const result = rules.test(posix(path.relative(dir, file)) + (folder ? '/' : ''));
+      if (result.ignored) ignored = true;
+      else if (result.unignored) ignored = false;
+    }
+    return ignored;
+  }
+}
+
+const CAUSES = {
+  ENOENT: 'no such file or folder',
+  EACCES: 'permission denied',
+  EPERM: 'permission denied',
+  EISDIR: 'it is a folder',
+  ENOTDIR: 'a part of the path is not a folder',
+  ELOOP: 'too many levels of symbolic links',
+  ENAMETOOLONG: 'the name is too long',
+  EMFILE: 'too many open files',
+  EIO: 'input/output error',
+  EBUSY: 'the file is busy',
+};
+const causeOf = (error) => CAUSES[error.code] ?? error.message;
+
+// Collects the files of `args` (paths as given; '-' is standard input). `choose` holds
+// { formatOf(file) -> format or null, include(file), exclude(file), gitignore } and `problem(text)`
+// is told of each argument or folder that cannot be read. -> [{ name, file, size, stdin? }]
+async function collectFiles(args, choose, problem, cwd = process.cwd()) {
+  const result = [];
+  const seen = new Set();
+  const add = (entry) => {
+    const key = entry.stdin ? '-' : entry.file;
+    if (seen.has(key)) return;
+    seen.add(key);
+    result.push(entry);
+  };
+  const ignoresByRoot = new Map();
+  const gitIgnoresFor = (dir) => {
+    if (!choose.gitignore) return null;
+    const root = gitWorkTree(dir);
+    if (root === null) return null;
+    if (!ignoresByRoot.has(root)) ignoresByRoot.set(root, new GitIgnores(root));
+    return ignoresByRoot.get(root);
+  };
+
+  const walk = async (dir, shown, git) => {
+    let entries;
+    try {
+      entries = await fs.promises.readdir(dir, { withFileTypes: true });
+    } catch (error) {
+      problem(`cannot read the folder ${shown}: ${causeOf(error)}`);
+      return;
+    }
+    for (const entry of entries.sort(byName)) {
+      const file = path.join(dir, entry.name);
+      const name = path.join(shown, entry.name);
+      let isFolder = entry.isDirectory();
+      let isFile = entry.isFile();
+      if (entry.isSymbolicLink()) {
+        // Linked files are followed; linked folders are not, which could loop or leave the tree.
+        const target = await fs.promises.stat(file).catch(() => null);
+        isFile = target?.isFile() ?? false;
+        isFolder = false;
+      }
+      if (isFolder) {
+        if (NEVER_ENTERED.has(entry.name) || choose.exclude(file) || git?.ignores(file, true)) continue;
+        await walk(file, name, git);
+      } else if (isFile) {
+        if (choose.exclude(file) || git?.ignores(file, false)) continue;
+        if (choose.formatOf(file) === null && !choose.include(file)) continue;
+        add({ name, file });
+      }
+    }
+  };
+
+  for (const arg of args) {
+    if (arg === '-') {
+      add({ name: '<stdin>', file: '-', stdin: true });
+      continue;
+    }
+    let stat;
+    try {
+      stat = await fs.promises.stat(path.resolve(cwd, arg));
+    } catch (error) {
+      problem(`cannot read ${arg}: ${causeOf(error)}`);
+      continue;
+    }
+    if (stat.isDirectory()) {
+      const dir = path.resolve(cwd, arg);
+      await walk(dir, arg, gitIgnoresFor(dir));
+    } else {
+      add({ name: arg, file: path.resolve(cwd, arg) });
+    }
+  }
+  for (const entry of result) {
+    if (!entry.stdin) entry.size = await fs.promises.stat(entry.file).then((s) => (s.isFile() ? s.size : 0), () => 0);
+  }
+  return result;
+}
+
+// The format a folder's file is checked as, or null when it is of no known format.
+function knownFormat(file) {
+  const format = formatForPath(file);
+  if (format !== 'plain') return format;
+  return PLAIN_EXTENSIONS.has(path.extname(file).toLowerCase()) ? 'plain' : null;
+}
+
+module.exports = { collectFiles, globMatcher, GitIgnores, gitWorkTree, knownFormat, causeOf };
