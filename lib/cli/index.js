@@ -110,6 +110,7 @@ function settingsOf(options, project, { env, cwd, stdout }) {
     // The format of a file found in a folder (null: not taken) and of a file named.
     formatOf: (file) => options.format ?? formats.find(([test]) => test(file))?.[1] ?? knownFormat(file),
     namedFormatOf: (file) => options.format ?? formats.find(([test]) => test(file))?.[1] ?? formatForPath(file),
+    gitignore: options.gitignore,
     include: (file) => include.some((test) => test(file)),
     exclude: (file) => exclude.some((test) => test(file)),
   };
