@@ -22,6 +22,9 @@ const { version } = require('../../package.json');
 // Suggestions asked of the service at once: enough to keep a pool of workers busy, few enough
 // that a run with thousands of distinct words does not queue them all at the same moment.
 const SUGGEST_CONCURRENCY = 16;
+// Output goes out in strings of about this many characters: few writes, and no copy of a large
+// file's whole report at once.
+const WRITE_BATCH = 64 * 1024;
 // Files up to this size are read once for both the cache's hash and the check.
 const READ_WHOLE_BYTES = 4 * CHUNK_BYTES;
 
@@ -231,12 +234,18 @@ async function main(argv, io = {}) {
         }
         continue;
       }
-      const lists = suggest ? await suggest(result.findings.map((f) => f[2])) : new Map();
-      const lines = result.findings.map(([line, column, word]) => report({ name: entry.name, line, column, word, suggestions: lists.get(word) ?? [] }));
-      if (lines.length) {
-        progress.clear();
-        await out.write(`${lines.join('\n')}\n`);
+      const lists = suggest ? await suggest(result.findings.words) : new Map();
+      let batch = '';
+      for (const [line, column, word] of result.findings) {
+        batch += `${report({ name: entry.name, line, column, word, suggestions: lists.get(word) ?? [] })}\n`;
+        if (batch.length >= WRITE_BATCH) {
+          progress.clear();
+          await out.write(batch);
+          batch = '';
+        }
       }
+      progress.clear();
+      await out.write(batch);
     }
     if (options.unique && !out.stopped && unique.size) {
       const lists = suggest ? await suggest([...unique.keys()]) : new Map();
@@ -273,6 +282,48 @@ function warnSpacedLines(file, say) {
   }
 }
 
+// A file's misspellings, in three arrays rather than an object each: a large file may have
+// hundreds of thousands, all kept until the file is done.
+class Findings {
+  constructor() {
+    this.lines = [];
+    this.columns = [];
+    this.words = [];
+  }
+
+  static from(triples) {
+    const findings = new Findings();
+    for (const [line, column, word] of triples) findings.push(line, column, word);
+    return findings;
+  }
+
+  get length() {
+    return this.words.length;
+  }
+
+  push(line, column, word) {
+    this.lines.push(line);
+    this.columns.push(column);
+    this.words.push(word);
+  }
+
+  * [Symbol.iterator]() {
+    for (let i = 0; i < this.words.length; i++) yield [this.lines[i], this.columns[i], this.words[i]];
+  }
+}
+
+// The run's one copy of `word`. A word sliced from a part would keep the whole part in memory
+// (V8 slices point into the string they come from) for as long as the finding is kept.
+const ownWords = new Map();
+function own(word) {
+  let copy = ownWords.get(word);
+  if (copy === undefined) {
+    copy = Buffer.from(word, 'utf16le').toString('utf16le');
+    ownWords.set(copy, copy);
+  }
+  return copy;
+}
+
 // One file's findings as [[line, column, word]…] (project words left out), or { failure }.
 async function checkEntry(entry, { service, format, projectWords, cache, readOnly, stdin, progress }) {
   let source = entry.stdin ? stdin : entry.file;
@@ -293,10 +344,10 @@ async function checkEntry(entry, { service, format, projectWords, cache, readOnl
       if (known) {
         progress.bytes(entry.size);
         cache.set(id, known);
-        return { findings: known };
+        return { findings: Findings.from(known) };
       }
     }
-    const findings = [];
+    const findings = new Findings();
     const where = new Positions();
     for await (const part of textParts(source, { onBytes })) {
       if (readOnly) continue;
@@ -305,10 +356,10 @@ async function checkEntry(entry, { service, format, projectWords, cache, readOnl
       for (const { start, word } of found) {
         if (projectWords.has(word.normalize('NFC'))) continue;
         const { line, column } = where.at(part.offset + start);
-        findings.push([line, column, word]);
+        findings.push(line, column, own(word));
       }
     }
-    if (id !== undefined && !readOnly) cache.set(id, findings);
+    if (id !== undefined && !readOnly) cache.set(id, [...findings]);
     return { findings };
   } catch (error) {
     if (error instanceof NotTextError) return { failure: `${error.message}, skipped` };

@@ -8,7 +8,7 @@ const fs = require('node:fs');
 
 // Parts of about 4 Mi UTF-16 units: a few dozen parts for the largest texts anyone checks,
 // and small enough that a part, its copy in the worker and its result stay far below the file.
-const PART_UNITS = 4 * 1024 * 1024;
+const PART_UNITS = 1024 * 1024 - 1;
 // Read size; also the most bytes held before the text is decoded.
 const CHUNK_BYTES = 1024 * 1024;
 // Text editors and `file` look at about this much for NUL bytes to tell binary files.
@@ -37,17 +37,28 @@ function cutPoint(text, size) {
   return code >= 0xd800 && code <= 0xdbff ? size - 1 : size;
 }
 
-// The byte chunks of `source`: a path, a Buffer or a readable stream.
+// The byte chunks of `source`: a path, a Buffer or a readable stream. A file is read into one
+// buffer used again for each chunk (a chunk is gone once the next is asked for): chunks of their
+// own would pile up as garbage outside V8's heap faster than it looks there.
 async function* chunksOf(source) {
   if (Buffer.isBuffer(source)) {
     for (let at = 0; at < source.length; at += CHUNK_BYTES) yield source.subarray(at, at + CHUNK_BYTES);
     return;
   }
-  const stream = typeof source === 'string' ? fs.createReadStream(source, { highWaterMark: CHUNK_BYTES }) : source;
+  if (typeof source !== 'string') {
+    for await (const chunk of source) yield chunk;
+    return;
+  }
+  const handle = await fs.promises.open(source, 'r');
   try {
-    for await (const chunk of stream) yield chunk;
+    const buffer = Buffer.allocUnsafe(CHUNK_BYTES);
+    for (;;) {
+      const { bytesRead } = await handle.read(buffer, 0, CHUNK_BYTES, null);
+      if (bytesRead === 0) return;
+      yield buffer.subarray(0, bytesRead);
+    }
   } finally {
-    if (typeof source === 'string') stream.destroy();
+    await handle.close();
   }
 }
 
@@ -79,7 +90,7 @@ async function* textParts(source, { onBytes = () => {}, partUnits = PART_UNITS }
   for await (const chunk of chunksOf(source)) {
     onBytes(chunk.length);
     if (head !== null) {
-      head = Buffer.concat([head, chunk]);
+      head = Buffer.concat([head, chunk]); // a copy: the chunk's buffer is used again
       if (head.length < SNIFF_BYTES) continue;
       pending += start();
     } else {
