@@ -53,7 +53,7 @@ class GitIgnores {
     this.platform = platform;
     this.byFolder = new Map();
     const exclude = this.rulesOf(path.join(root, '.git', 'info', 'exclude'));
-    if (exclude) this.byFolder.set(`${root}\0info`, exclude);
+    this.top = exclude ? [[root, exclude]] : [];
   }
 
   rulesOf(file) {
@@ -67,24 +67,26 @@ class GitIgnores {
     return ignore().add(text);
   }
 
-  folderRules(dir) {
-    if (!this.byFolder.has(dir)) this.byFolder.set(dir, this.rulesOf(path.join(dir, '.gitignore')));
-    return this.byFolder.get(dir);
+  // The rules that apply in `dir`, as [folder, rules] from the root down; remembered per folder,
+  // since every file of a folder asks.
+  levels(dir) {
+    let levels = this.byFolder.get(dir);
+    if (levels === undefined) {
+      const parent = path.dirname(dir);
+      const above = dir === this.root || parent === dir ? this.top : this.levels(parent);
+      const own = this.rulesOf(path.join(dir, '.gitignore'));
+      levels = own ? [...above, [dir, own]] : above;
+      this.byFolder.set(dir, levels);
+    }
+    return levels;
   }
 
   // Whether `file` (a folder when `folder`) is left out; the deeper folder's rules win, as in git.
   ignores(file, folder) {
-    const rel = posix(path.relative(this.root, file));
-    if (rel === '' || rel.startsWith('..')) return false;
+    const rel = path.relative(this.root, file);
+    if (rel === '' || rel.startsWith(`..${path.sep}`) || rel === '..' || path.isAbsolute(rel)) return false;
     let ignored = false;
-    const levels = [[this.root, this.byFolder.get(`${this.root}\0info`)]];
-    const parts = rel.split('/');
-    for (let i = 0; i < parts.length; i++) {
-      const dir = path.join(this.root, ...parts.slice(0, i));
-      levels.push([dir, this.folderRules(dir)]);
-    }
-    for (const [dir, rules] of levels) {
-      if (!rules) continue;
+    for (const [dir, rules] of this.levels(path.dirname(file))) {
       const result = rules.test(posix(path.relative(dir, file)) + (folder ? '/' : ''));
       if (result.ignored) ignored = true;
       else if (result.unignored) ignored = false;
@@ -109,8 +111,9 @@ const causeOf = (error) => CAUSES[error.code] ?? error.message;
 
 // Collects the files of `args` (paths as given; '-' is standard input). `choose` holds
 // { formatOf(file) -> format or null, include(file), exclude(file), gitignore } and `problem(text)`
-// is told of each argument or folder that cannot be read. -> [{ name, file, size, stdin? }]
-async function collectFiles(args, choose, problem, cwd = process.cwd()) {
+// is told of each argument or folder that cannot be read, `notice(text)` of a folder with nothing
+// to check. -> [{ name, file, size, regular, stdin? }]
+async function collectFiles(args, choose, { problem, notice, cwd = process.cwd() }) {
   const result = [];
   const seen = new Set();
   const add = (entry) => {
@@ -172,13 +175,18 @@ async function collectFiles(args, choose, problem, cwd = process.cwd()) {
     }
     if (stat.isDirectory()) {
       const dir = path.resolve(cwd, arg);
+      const before = result.length;
       await walk(dir, arg, gitIgnoresFor(dir));
+      if (result.length === before) notice(`no file to check in ${arg} (none of a known format, or all left out)`);
     } else {
       add({ name: arg, file: path.resolve(cwd, arg) });
     }
   }
   for (const entry of result) {
-    if (!entry.stdin) entry.size = await fs.promises.stat(entry.file).then((s) => (s.isFile() ? s.size : 0), () => 0);
+    if (entry.stdin) continue;
+    const stat = fs.statSync(entry.file, { throwIfNoEntry: false });
+    entry.regular = stat?.isFile() ?? false;
+    entry.size = entry.regular ? stat.size : 0;
   }
   return result;
 }

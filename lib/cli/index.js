@@ -8,6 +8,7 @@ const { SpellService } = require('../service');
 const { findDictionaries } = require('../find-dictionaries');
 const { PersonalWords } = require('../personal-words');
 const { parseWords } = require('../personal-file');
+const { resolveLanguages } = require('../resolve-languages');
 const { findProjectConfig, defaultPersonalFile, ConfigError } = require('../project-config');
 const { formatForPath } = require('../formats');
 const { parseArguments, UsageError, USAGE, HELP } = require('./options');
@@ -65,7 +66,8 @@ class Positions {
   }
 }
 
-// Runs the suggestion calls, at most `limit` at a time, each word once per run.
+// Runs the suggestion calls, at most SUGGEST_CONCURRENCY at a time, each word once per run;
+// `service()` resolves to the service.
 function suggester(service, count) {
   const lists = new Map();
   const waiting = [];
@@ -74,7 +76,7 @@ function suggester(service, count) {
     if (active >= SUGGEST_CONCURRENCY || waiting.length === 0) return;
     active++;
     const [word, resolve] = waiting.shift();
-    service.suggest(word, { limit: count }).catch(() => []).then((list) => {
+    service().then((s) => s.suggest(word, { limit: count })).catch(() => []).then((list) => {
       active--;
       resolve(list);
       next();
@@ -175,21 +177,31 @@ async function main(argv, io = {}) {
     }
   }
   const settings = settingsOf({ ...options, dirs }, project, { env, cwd, stdout });
-  warnSpacedLines(settings.personal, say);
 
-  let service;
+  // The languages and the personal words are known before the service opens: a run whose files
+  // all come from the cache never loads a dictionary.
+  let languages;
+  let personal;
   try {
-    service = await SpellService.open({
-      languages: settings.languages,
-      dictionaryDirs: dirs,
-      personalDictionary: settings.personal,
-      backend: 'auto',
-    });
+    languages = resolveLanguages(settings.languages, { backend: 'auto', dictionaryDirs: dirs });
+    personal = await personalWords(settings.personal, say);
   } catch (error) {
     if (!/^no (dictionary for|system spell-checking service offers)/.test(error.message)) return fail(error.message);
     const installed = [...new Set(findDictionaries({ dirs }).map((d) => d.language))];
     return fail(`${error.message}; installed: ${installed.join(', ') || 'none'}`);
   }
+  let opening = null;
+  const service = () => {
+    opening ??= SpellService.open({
+      languages: settings.languages,
+      dictionaryDirs: dirs,
+      personalDictionary: settings.personal,
+      backend: 'auto',
+    }).catch((error) => {
+      throw new ServiceError(error.message);
+    });
+    return opening;
+  };
 
   let status = 0;
   const problem = (message) => {
@@ -197,14 +209,11 @@ async function main(argv, io = {}) {
     status = 2;
   };
   try {
-    const entries = await collectFiles(options.files, settings, problem, cwd);
+    const entries = await collectFiles(options.files, settings, { problem, notice: say, cwd });
     const projectWords = new PersonalWords(settings.projectWords);
-    const cache = options.cache ? new ResultCache(cacheFile(options.cacheLocation, cwd), settingKey({
-      version,
-      languages: service.languages,
-      personal: service.personalWords(),
-      projectWords: settings.projectWords,
-    })) : null;
+    const cache = options.cache
+      ? new ResultCache(cacheFile(options.cacheLocation, cwd), settingKey({ version, languages, personal, projectWords: settings.projectWords }))
+      : null;
     const suggest = settings.suggest > 0 ? suggester(service, settings.suggest) : null;
     const report = REPORTERS[options.reporter];
     const unique = new Map();
@@ -259,28 +268,31 @@ async function main(argv, io = {}) {
         say(`cannot write the cache ${cache.file}: ${causeOf(error)}`);
       }
     }
+  } catch (error) {
+    if (!(error instanceof ServiceError)) throw error;
+    status = fail(error.message);
   } finally {
-    await service.close();
+    if (opening) await opening.then((s) => s.close(), () => {});
     progress.clear();
   }
   return finish(status);
 }
 
-// Tells once, on stderr, of each line of the personal file that can never match (it has spaces).
-function warnSpacedLines(file, say) {
-  if (file === undefined) return;
+// The personal words, as the service will read them; tells once, on stderr, of each line that
+// can never match (it has spaces).
+async function personalWords(file, say) {
+  if (file === undefined) return [];
   let bytes;
   try {
-    bytes = fs.readFileSync(file);
-  } catch {
-    return; // a missing file is an empty list; an unreadable one fails when the service opens it
+    bytes = await fs.promises.readFile(file);
+  } catch (error) {
+    if (error.code === 'ENOENT') return [];
+    throw new Error(`cannot read the personal dictionary ${file}: ${causeOf(error)}`);
   }
-  try {
-    parseWords(bytes, file, (line, text) => say(`personal dictionary ${file}, line ${line}: "${text}" has spaces, ignored`));
-  } catch {
-    // the service reports it
-  }
+  return parseWords(bytes, file, (line, text) => say(`personal dictionary ${file}, line ${line}: "${text}" has spaces, ignored`));
 }
+
+class ServiceError extends Error {}
 
 // A file's misspellings, in three arrays rather than an object each: a large file may have
 // hundreds of thousands, all kept until the file is done.
@@ -326,33 +338,26 @@ function own(word) {
 
 // One file's findings as [[line, column, word]…] (project words left out), or { failure }.
 async function checkEntry(entry, { service, format, projectWords, cache, readOnly, stdin, progress }) {
-  let source = entry.stdin ? stdin : entry.file;
-  const onBytes = (n) => progress.bytes(n);
   let id;
   try {
+    // A small file is read at once, without the turns of asynchronous reads (a folder of small
+    // files is mostly those turns), and hashed from memory for the cache.
+    let source = entry.stdin ? stdin : entry.file;
+    if (entry.regular && entry.size <= READ_WHOLE_BYTES) source = fs.readFileSync(entry.file);
     if (cache && !entry.stdin) {
-      // A file is read for its hash first; a small one only once, kept in memory.
-      let hash;
-      if (entry.size <= READ_WHOLE_BYTES) {
-        source = await fs.promises.readFile(entry.file);
-        hash = ResultCache.hashBytes(source);
-      } else {
-        hash = await hashOf(entry.file);
-      }
-      id = ResultCache.id(hash, format);
+      id = ResultCache.id(Buffer.isBuffer(source) ? ResultCache.hashBytes(source) : await hashOf(source), format);
       const known = cache.get(id);
       if (known) {
         progress.bytes(entry.size);
-        cache.set(id, known);
         return { findings: Findings.from(known) };
       }
     }
     const findings = new Findings();
     const where = new Positions();
-    for await (const part of textParts(source, { onBytes })) {
+    for await (const part of textParts(source, { onBytes: (n) => progress.bytes(n) })) {
       if (readOnly) continue;
       where.part(part.text, part.offset);
-      const found = await service.check(part.text, { format });
+      const found = await (await service()).check(part.text, { format });
       for (const { start, word } of found) {
         if (projectWords.has(word.normalize('NFC'))) continue;
         const { line, column } = where.at(part.offset + start);

@@ -60,6 +60,12 @@ suite('spellshell on folders', () => {
       ['docs/a.md', 'docs/build/b.md', 'docs/log.txt', 'docs/sub/drop.md', 'docs/sub/gen.md', 'docs/sub/keep.md']);
   });
 
+  test('a folder with nothing to check says so on stderr, and exits 0', (t) => {
+    const dir = setUp(t, tree(['docs/image.png', 'docs/node_modules/a.md']));
+    assert.deepEqual(spellshell(dir, [...ONE, 'docs']),
+      { status: 0, stdout: '', stderr: 'spellshell: no file to check in docs (none of a known format, or all left out)\n' });
+  });
+
   test('outside a git work tree .gitignore files mean nothing', (t) => {
     const dir = setUp(t, { ...tree(['docs/a.md', 'docs/b.md']), 'docs/.gitignore': 'b.md\n' });
     if (fs.existsSync(path.join(os.tmpdir(), '.git'))) return t.skip('the temporary folder is in a git work tree');
