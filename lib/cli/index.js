@@ -219,33 +219,21 @@ async function main(argv, io = {}) {
     const unique = new Map();
     progress.start(entries);
 
-    for (const entry of entries) {
-      // Once the reader is gone and the status is 1, only an unreadable file can still change
-      // it: the rest is read, not checked.
-      const readOnly = out.closed && status >= 1;
-      const format = entry.stdin ? (options.format ?? 'plain') : settings.namedFormatOf(entry.file);
-      const result = await checkEntry(entry, { service, format, projectWords, cache, readOnly, stdin, progress });
-      progress.fileDone();
-      if (result.failure) {
-        problem(`cannot check ${entry.name}: ${result.failure}`);
-        continue;
-      }
-      if (result.findings.length && status === 0) status = 1;
-      if (out.stopped) {
-        if (out.error) break;
-        continue;
-      }
+    // A file's findings: counted, then kept for --unique or printed.
+    const take = async (entry, findings) => {
+      if (findings.length && status === 0) status = 1;
+      if (out.stopped) return;
       if (options.unique) {
-        for (const [line, column, word] of result.findings) {
+        for (const [line, column, word] of findings) {
           const seen = unique.get(word);
           if (seen) seen.count++;
           else unique.set(word, { name: entry.name, line, column, word, count: 1 });
         }
-        continue;
+        return;
       }
-      const lists = suggest ? await suggest(result.findings.words) : new Map();
+      const lists = suggest ? await suggest(findings.words) : new Map();
       let batch = '';
-      for (const [line, column, word] of result.findings) {
+      for (const [line, column, word] of findings) {
         batch += `${report({ name: entry.name, line, column, word, suggestions: lists.get(word) ?? [] })}\n`;
         if (batch.length >= WRITE_BATCH) {
           progress.clear();
@@ -255,6 +243,27 @@ async function main(argv, io = {}) {
       }
       progress.clear();
       await out.write(batch);
+    };
+
+    for (const entry of entries) {
+      // Once the reader is gone and the status is 1, only an unreadable file can still change
+      // it: the rest is read, not checked.
+      const readOnly = out.closed && status >= 1;
+      const format = entry.stdin ? (options.format ?? 'plain') : settings.namedFormatOf(entry.file);
+      // A large file's findings go out part by part rather than all at the end, so they need not
+      // all be held; it is first read through once to be sure it is text, since a file that is
+      // not must print nothing.
+      const streaming = !cache && !readOnly && entry.regular && entry.size > READ_WHOLE_BYTES;
+      const notText = streaming ? await textProblem(entry.file) : null;
+      const result = notText ? { failure: notText }
+        : await checkEntry(entry, { service, format, projectWords, cache, readOnly, stdin, progress, onPart: streaming ? (f) => take(entry, f) : null });
+      progress.fileDone();
+      if (result.failure) {
+        problem(`cannot check ${entry.name}: ${result.failure}`);
+        continue;
+      }
+      if (!streaming) await take(entry, result.findings);
+      if (out.error) break;
     }
     if (options.unique && !out.stopped && unique.size) {
       const lists = suggest ? await suggest([...unique.keys()]) : new Map();
@@ -293,6 +302,18 @@ async function personalWords(file, say) {
 }
 
 class ServiceError extends Error {}
+
+// Why the file is no text (or cannot be read), or null: it is read through, nothing kept.
+async function textProblem(file) {
+  try {
+    for await (const part of textParts(file)) void part;
+    return null;
+  } catch (error) {
+    if (error instanceof NotTextError) return `${error.message}, skipped`;
+    if (error.code) return causeOf(error);
+    throw error;
+  }
+}
 
 // A file's misspellings, in three arrays rather than an object each: a large file may have
 // hundreds of thousands, all kept until the file is done.
@@ -336,8 +357,9 @@ function own(word) {
   return copy;
 }
 
-// One file's findings as [[line, column, word]…] (project words left out), or { failure }.
-async function checkEntry(entry, { service, format, projectWords, cache, readOnly, stdin, progress }) {
+// One file's findings (project words left out), or { failure }. With `onPart`, each part's
+// findings go to it as soon as they are known, and none are returned.
+async function checkEntry(entry, { service, format, projectWords, cache, readOnly, stdin, progress, onPart }) {
   let id;
   try {
     // A small file is read at once, without the turns of asynchronous reads (a folder of small
@@ -352,7 +374,7 @@ async function checkEntry(entry, { service, format, projectWords, cache, readOnl
         return { findings: Findings.from(known) };
       }
     }
-    const findings = new Findings();
+    let findings = new Findings();
     const where = new Positions();
     for await (const part of textParts(source, { onBytes: (n) => progress.bytes(n) })) {
       if (readOnly) continue;
@@ -362,6 +384,10 @@ async function checkEntry(entry, { service, format, projectWords, cache, readOnl
         if (projectWords.has(word.normalize('NFC'))) continue;
         const { line, column } = where.at(part.offset + start);
         findings.push(line, column, own(word));
+      }
+      if (onPart) {
+        await onPart(findings);
+        findings = new Findings();
       }
     }
     if (id !== undefined && !readOnly) cache.set(id, [...findings]);

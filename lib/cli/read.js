@@ -8,7 +8,7 @@ const fs = require('node:fs');
 
 // Parts of about 4 Mi UTF-16 units: a few dozen parts for the largest texts anyone checks,
 // and small enough that a part, its copy in the worker and its result stay far below the file.
-const PART_UNITS = 1024 * 1024 - 1;
+const PART_UNITS = 256 * 1024;
 // Read size; also the most bytes held before the text is decoded.
 const CHUNK_BYTES = 1024 * 1024;
 // Text editors and `file` look at about this much for NUL bytes to tell binary files.

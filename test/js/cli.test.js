@@ -169,6 +169,16 @@ suite('spellshell command line', () => {
     });
   }
 
+  test('a file larger than a part gives the findings of a small one; one that ends in no text prints nothing', (t) => {
+    // 5 MB: more than what is read at once, checked part by part.
+    const lines = Array.from({ length: 450000 }, (_, i) => (i % 50000 === 7 ? 'hello wrod world\n' : 'hello world\n'));
+    const text = lines.join('');
+    const dir = setUp(t, { 'big.txt': text, 'bad.txt': Buffer.concat([Buffer.from(text), Buffer.from([0xff])]) });
+    const expected = lines.flatMap((line, i) => (line.includes('wrod') ? [`big.txt:${i + 1}:7: wrod\n`] : [])).join('');
+    assert.deepEqual(spellshell(dir, [...ONE, 'big.txt']), { status: 1, stdout: expected, stderr: '' });
+    assert.deepEqual(spellshell(dir, [...ONE, 'bad.txt']), { status: 2, stdout: '', stderr: 'spellshell: cannot check bad.txt: not UTF-8 text, skipped\n' });
+  });
+
   test('a closed pipe ends the run quietly, with the status it would have had', async (t) => {
     const dir = setUp(t, { 'big.txt': 'wrod qqqq\n'.repeat(200000), 'a.txt': 'hello\n' });
     const run = async (args) => {
