@@ -6,16 +6,7 @@ const { Readable } = require('node:stream');
 const { suite, test } = require('node:test');
 const { textParts, cutPoint, NotTextError } = require('../../lib/cli/read');
 const { Positions } = require('../../lib/cli');
-
-// A small seeded generator (mulberry32), so a failure can be replayed.
-function random(seed) {
-  return () => {
-    seed = (seed + 0x6d2b79f5) | 0;
-    let x = Math.imul(seed ^ (seed >>> 15), 1 | seed);
-    x = (x + Math.imul(x ^ (x >>> 7), 61 | x)) ^ x;
-    return ((x ^ (x >>> 14)) >>> 0) / 4294967296;
-  };
-}
+const { seededRandom: random } = require('./helpers');
 
 const PIECES = ['word', 'café', '𝒜𝒜', 'x', ' ', ' ', '\n', '\n\n', '\r\n', 'longerwordwithoutspace'];
 
