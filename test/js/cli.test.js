@@ -51,6 +51,18 @@ suite('spellshell command line', () => {
     assert.deepEqual([status, stdout.text, stderr.text], [1, 'a.txt:1:1: hord -> lord, word\n', '']);
   });
 
+  test('on a terminal, one big file shows a progress line counting megabytes, cleared at the end', async (t) => {
+    const dir = setUp(t, { 'big.txt': 'hello world\n'.repeat(500000) });
+    const stderr = sink(true);
+    const status = await main([...ONE, 'big.txt'], { stdout: sink(), stderr, cwd: dir, env: environment(dir, {}) });
+    assert.equal(status, 0);
+    assert.match(stderr.text, /^\r\x1b\[Kspellshell: \d+\.\d of 5\.7 MB, 0 of 1 files checked/);
+    assert.ok(stderr.text.endsWith('\r\x1b[K'), JSON.stringify(stderr.text.slice(-40)));
+    const quiet = sink(false);
+    await main([...ONE, 'big.txt'], { stdout: sink(), stderr: quiet, cwd: dir, env: environment(dir, {}) });
+    assert.equal(quiet.text, '', 'no progress line off a terminal');
+  });
+
   test('--json prints one object per line; - reads standard input as <stdin>', (t) => {
     const dir = setUp(t);
     const run = spellshell(dir, ['--json', '--suggest', '3', ...ONE, '-'], { input: 'hello\n  wrod\n' });
