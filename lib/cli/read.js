@@ -6,8 +6,10 @@
 const crypto = require('node:crypto');
 const fs = require('node:fs');
 
-// Parts of about 4 Mi UTF-16 units: a few dozen parts for the largest texts anyone checks,
-// and small enough that a part, its copy in the worker and its result stay far below the file.
+// Parts of 256 Ki UTF-16 units: each goes to the worker in one message, and the garbage a part
+// leaves in both threads stays small. (A 50 MB file with a million findings peaked at 313 MB
+// with parts of 1 Mi units, 226 MB with these, at the same speed: a check call costs far less
+// than checking 256 Ki units.)
 const PART_UNITS = 256 * 1024;
 // Read size; also the most bytes held before the text is decoded.
 const CHUNK_BYTES = 1024 * 1024;
