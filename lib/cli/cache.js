@@ -79,8 +79,10 @@ class ResultCache {
     return sha256(bytes);
   }
 
-  static id(hash, format) {
-    return `${hash}:${format}`;
+  // A file's entry: its bytes, its format, and whether the project's words applied to it (a
+  // file outside the project's folder has the same bytes and other findings).
+  static id(hash, format, projectWords) {
+    return `${hash}:${format}${projectWords ? ':project' : ''}`;
   }
 
   // [[line, column, word]…] of earlier runs, or undefined.

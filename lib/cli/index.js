@@ -210,7 +210,11 @@ async function main(argv, io = {}) {
   };
   try {
     const entries = await collectFiles(options.files, settings, { problem, notice: say, cwd });
+    // The project's words hold in the files under its folder (and standard input, typed there).
     const projectWords = new PersonalWords(settings.projectWords);
+    const noWords = new PersonalWords([]);
+    const inProject = (entry) => project === null || entry.stdin || !path.relative(project.dir, entry.file).startsWith('..');
+
     const cache = options.cache
       ? new ResultCache(cacheFile(options.cacheLocation, cwd), settingKey({ version, languages, personal, projectWords: settings.projectWords }))
       : null;
@@ -250,13 +254,14 @@ async function main(argv, io = {}) {
       // it: the rest is read, not checked.
       const readOnly = out.closed && status >= 1;
       const format = entry.stdin ? (options.format ?? 'plain') : settings.namedFormatOf(entry.file);
+      const words = inProject(entry) ? projectWords : noWords;
       // A large file's findings go out part by part rather than all at the end, so they need not
       // all be held; it is first read through once to be sure it is text, since a file that is
       // not must print nothing.
       const streaming = !cache && !readOnly && entry.regular && entry.size > READ_WHOLE_BYTES;
       const notText = streaming ? await textProblem(entry.file) : null;
       const result = notText ? { failure: notText }
-        : await checkEntry(entry, { service, format, projectWords, cache, readOnly, stdin, progress, onPart: streaming ? (f) => take(entry, f) : null });
+        : await checkEntry(entry, { service, format, projectWords: words, cache, readOnly, stdin, progress, onPart: streaming ? (f) => take(entry, f) : null });
       progress.fileDone();
       if (result.failure) {
         problem(`cannot check ${entry.name}: ${result.failure}`);
@@ -367,7 +372,8 @@ async function checkEntry(entry, { service, format, projectWords, cache, readOnl
     let source = entry.stdin ? stdin : entry.file;
     if (entry.regular && entry.size <= READ_WHOLE_BYTES) source = fs.readFileSync(entry.file);
     if (cache && !entry.stdin) {
-      id = ResultCache.id(Buffer.isBuffer(source) ? ResultCache.hashBytes(source) : await hashOf(source), format);
+      const hash = Buffer.isBuffer(source) ? ResultCache.hashBytes(source) : await hashOf(source);
+      id = ResultCache.id(hash, format, projectWords.size > 0);
       const known = cache.get(id);
       if (known) {
         progress.bytes(entry.size);

@@ -18,6 +18,12 @@ suite('spellshell with a project config', () => {
     assert.deepEqual(run, { status: 1, stdout: 'a.md:1:34: hunspell\na.md:1:56: qqq\n', stderr: '' });
   });
 
+  test('the project\'s words do not hold in files outside its folder', (t) => {
+    const dir = setUp(t, { 'project/.spellshell.json': config({ words: ['qqq'] }), 'project/a.md': 'qqq\n', 'b.md': 'qqq\n' });
+    const run = spellshell(path.join(dir, 'project'), ['--lang', 'xx_ONE', '--dict-dir', dir, '--cache', 'a.md', path.join('..', 'b.md'), '-'], { input: 'qqq\n' });
+    assert.deepEqual(run, { status: 1, stdout: `${path.join('..', 'b.md')}:1:1: qqq\n`, stderr: '' });
+  });
+
   test('languages, suggest, personal, include, exclude and formats come from the config', (t) => {
     const dir = setUp(t, {
       '.spellshell.json': config({
