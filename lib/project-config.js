@@ -122,7 +122,11 @@ async function addProjectWord(dir, word) {
   check.word(word);
   const file = path.join(path.resolve(dir), OURS);
   const text = await readIfFile(file);
-  const settings = text === null ? {} : readOurs(file, dir, text) && parseLocated(text).value;
+  let settings = {};
+  if (text !== null) {
+    readOurs(file, dir, text); // a config that is not valid is not rewritten: it throws
+    settings = parseLocated(text).value;
+  }
   const words = settings.words ?? [];
   if (words.includes(word)) return file;
   settings.words = [...words, word];
