@@ -213,7 +213,11 @@ async function main(argv, io = {}) {
     // The project's words hold in the files under its folder (and standard input, typed there).
     const projectWords = new PersonalWords(settings.projectWords);
     const noWords = new PersonalWords([]);
-    const inProject = (entry) => project === null || entry.stdin || !path.relative(project.dir, entry.file).startsWith('..');
+    const inProject = (entry) => {
+      if (project === null || entry.stdin) return true;
+      const rel = path.relative(project.dir, entry.file);
+      return !rel.startsWith('..') && !path.isAbsolute(rel); // another drive: absolute
+    };
 
     const cache = options.cache
       ? new ResultCache(cacheFile(options.cacheLocation, cwd), settingKey({ version, languages, personal, projectWords: settings.projectWords }))
