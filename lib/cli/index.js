@@ -112,8 +112,9 @@ function settingsOf(options, project, { env, cwd, stdout }) {
     personal: personal === undefined ? undefined : path.resolve(cwd, personal),
     suggest: options.suggest ?? config.suggest ?? (stdout.isTTY ? 5 : 0),
     projectWords: [...config.words, ...config.ignoreWords],
-    // The format of a file found in a folder (null: not taken) and of a file named.
-    formatOf: (file) => options.format ?? formats.find(([test]) => test(file))?.[1] ?? knownFormat(file),
+    // Whether a folder's file is taken, by the format its name tells (null: none), and the
+    // format a file is checked as. --format changes the second only: it must not take images.
+    formatOf: (file) => formats.find(([test]) => test(file))?.[1] ?? knownFormat(file),
     namedFormatOf: (file) => options.format ?? formats.find(([test]) => test(file))?.[1] ?? formatForPath(file),
     gitignore: options.gitignore,
     include: (file) => include.some((test) => test(file)),

@@ -32,6 +32,7 @@ suite('spellshell on folders', () => {
     [['--exclude', 'build', '--exclude', '*.js', '--exclude', '.*'], ['docs/Makefile', 'docs/a.md', 'docs/b.md', 'docs/run.sh', 'docs/sub/Z.txt', 'docs/sub/c.html']],
     [['--exclude', 'docs/sub/**', '--exclude', 'docs/b.md'], ['docs/.hidden.md', 'docs/Makefile', 'docs/a.md', 'docs/build/out.md', 'docs/run.sh', 'docs/x.js']],
     [['--exclude', 'docs\\sub'], ['docs/.hidden.md', 'docs/Makefile', 'docs/a.md', 'docs/b.md', 'docs/build/out.md', 'docs/run.sh', 'docs/x.js']],
+    [['--format', 'plain', '--exclude', '.*'], ['docs/Makefile', 'docs/a.md', 'docs/b.md', 'docs/build/out.md', 'docs/run.sh', 'docs/sub/Z.txt', 'docs/sub/c.html', 'docs/x.js']],
     [['--include', '**/*.png', '--exclude', '*.png'], ['docs/.hidden.md', 'docs/Makefile', 'docs/a.md', 'docs/b.md', 'docs/build/out.md', 'docs/run.sh', 'docs/sub/Z.txt', 'docs/sub/c.html', 'docs/x.js']],
   ];
   for (const [args, files] of PATTERNS) {
