@@ -13,6 +13,8 @@ const NEVER_ENTERED = new Set(['node_modules', '.git']);
 const PLAIN_EXTENSIONS = new Set(['.txt', '.text']);
 
 const posix = (p) => p.split(path.sep).join('/');
+// Characters that make an argument a pattern (when no file has that name).
+const GLOB = /[*?[\]{}]/;
 const byName = (a, b) => (a.name < b.name ? -1 : a.name > b.name ? 1 : 0);
 
 // A test of paths against glob patterns written relative to `base`, in either separator. A
@@ -131,7 +133,9 @@ async function collectFiles(args, choose, { problem, notice, cwd = process.cwd()
     return ignoresByRoot.get(root);
   };
 
-  const walk = async (dir, shown, git) => {
+  // `takes(file)`: whether a file found is checked; by default, by its format and --include.
+  const known = (file) => choose.formatOf(file) !== null || choose.include(file);
+  const walk = async (dir, shown, git, takes = known) => {
     let entries;
     try {
       entries = await fs.promises.readdir(dir, { withFileTypes: true });
@@ -152,13 +156,25 @@ async function collectFiles(args, choose, { problem, notice, cwd = process.cwd()
       }
       if (isFolder) {
         if (NEVER_ENTERED.has(entry.name) || choose.exclude(file) || git?.ignores(file, true)) continue;
-        await walk(file, name, git);
+        await walk(file, name, git, takes);
       } else if (isFile) {
-        if (choose.exclude(file) || git?.ignores(file, false)) continue;
-        if (choose.formatOf(file) === null && !choose.include(file)) continue;
+        if (choose.exclude(file) || git?.ignores(file, false) || !takes(file)) continue;
         add({ name, file });
       }
     }
+  };
+
+  // A pattern that names no file is expanded here, as the shells of Windows do not: the files
+  // under its fixed start that match the rest, whatever their format (the pattern names them),
+  // less --exclude and .gitignore, as in a folder.
+  const expand = async (arg) => {
+    const pattern = process.platform === 'win32' ? arg.replace(/\\/g, '/') : arg;
+    const { base, glob } = picomatch.scan(pattern);
+    const root = path.resolve(cwd, base || '.');
+    const matches = picomatch(glob);
+    const before = result.length;
+    await walk(root, base === '' ? '' : path.normalize(base), gitIgnoresFor(root), (file) => matches(posix(path.relative(root, file))));
+    if (result.length === before) notice(`no file matches ${arg}`);
   };
 
   for (const arg of args) {
@@ -170,7 +186,8 @@ async function collectFiles(args, choose, { problem, notice, cwd = process.cwd()
     try {
       stat = await fs.promises.stat(path.resolve(cwd, arg));
     } catch (error) {
-      problem(`cannot read ${arg}: ${causeOf(error)}`);
+      if (error.code === 'ENOENT' && GLOB.test(arg)) await expand(arg);
+      else problem(`cannot read ${arg}: ${causeOf(error)}`);
       continue;
     }
     if (stat.isDirectory()) {

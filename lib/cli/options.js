@@ -2,9 +2,9 @@
 // The command line's arguments, and the help that lists them.
 const { FORMATS } = require('../formats');
 
-const USAGE = 'usage: spellshell [OPTION]… FILE|FOLDER|-… (spellshell --help lists the options)';
+const USAGE = 'usage: spellshell [OPTION]… FILE|FOLDER|PATTERN|-… (spellshell --help lists the options)';
 
-const HELP = `usage: spellshell [OPTION]… FILE|FOLDER|-…
+const HELP = `usage: spellshell [OPTION]… FILE|FOLDER|PATTERN|-…
 
 Checks the spelling of files, of every file of a known format in a folder (walked recursively),
 or of standard input (-), and prints FILE:LINE:COLUMN: WORD -> suggestions per misspelling.
@@ -38,7 +38,9 @@ Formats, chosen by file name (--format and the config's "formats" override):
   code:hash   .sh .py .rb .pl .yml .yaml .toml Makefile CMakeLists.txt … (# comments, strings)
   plain       .txt, standard input, and files of other kinds named on the command line
 In folders, files of other kinds are passed over unless --include names them; node_modules and
-.git are never entered, and inside a git work tree what .gitignore leaves out is too.
+.git are never entered, and inside a git work tree what .gitignore leaves out is too. An
+argument that names no file but holds * ? [ or { is a pattern, expanded here ('docs/**/*.md'),
+since the shells of Windows do not.
 
 Project config: .spellshell.json in the current folder or the nearest one above it (else
 cspell.json, .cspell.json or cspell.config.json there); command-line options win over it.

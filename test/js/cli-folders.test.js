@@ -48,6 +48,18 @@ suite('spellshell on folders', () => {
       ['docs/notes.rst', 'docs/sub/Z.txt', 'docs/sub/c.html', 'docs/image.png']);
   });
 
+  test('a pattern that names no file is expanded, whatever the kind of the files it matches (not dot files, as in shells)', (t) => {
+    const dir = setUp(t, tree(FILES));
+    assert.deepEqual(checked(spellshell(dir, [...ONE, 'docs/**/*.{md,rst}', '--exclude', 'build'])), ['docs/a.md', 'docs/b.md', 'docs/notes.rst']);
+    assert.deepEqual(checked(spellshell(dir, [...ONE, '*.md', 'docs/sub/?.*'])), ['docs/sub/Z.txt', 'docs/sub/c.html']);
+    assert.equal(spellshell(dir, [...ONE, 'docs/*.xyz']).stderr, 'spellshell: no file matches docs/*.xyz\n');
+  });
+
+  test('a pattern with backslashes is expanded on Windows', { skip: process.platform !== 'win32' }, (t) => {
+    const dir = setUp(t, tree(FILES));
+    assert.deepEqual(checked(spellshell(dir, [...ONE, 'docs\\sub\\*.*'])), ['docs/sub/Z.txt', 'docs/sub/c.html']);
+  });
+
   test('inside a git work tree .gitignore files leave files out (deeper ones win); --no-gitignore checks them', (t) => {
     const dir = setUp(t, {
       ...tree(['docs/a.md', 'docs/build/b.md', 'docs/sub/keep.md', 'docs/sub/drop.md', 'docs/sub/gen.md', 'docs/log.txt']),
