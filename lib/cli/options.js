@@ -4,6 +4,20 @@ const { FORMATS } = require('../formats');
 
 const USAGE = 'usage: spellshell [OPTION]… FILE|FOLDER|PATTERN|-… (spellshell --help lists the options)';
 
+// What each format's line of the help says; a format not listed here shows its name alone.
+const FORMAT_NOTES = new Map([
+  ['markdown', '.md .markdown'],
+  ['html', '.html .htm'],
+  ['code:c', '.c .h .cc .cpp .java .js .ts .go .rs .swift .kt .cs .css … (comments, strings)'],
+  ['code:hash', '.sh .py .rb .pl .yml .yaml .toml Makefile CMakeLists.txt … (# comments, strings)'],
+  ['plain', '.txt, standard input, and files of other kinds named on the command line'],
+]);
+
+function formatsTable() {
+  const names = [...FORMATS.filter((f) => f !== 'plain'), 'plain'];
+  return names.map((name) => `  ${name.padEnd(11)} ${FORMAT_NOTES.get(name) ?? ''}`.trimEnd()).join('\n');
+}
+
 const HELP = `usage: spellshell [OPTION]… FILE|FOLDER|PATTERN|-…
 
 Checks the spelling of files, of every file of a known format in a folder (walked recursively),
@@ -32,11 +46,7 @@ Options:
   --version              print the version
 
 Formats, chosen by file name (--format and the config's "formats" override):
-  markdown    .md .markdown
-  html        .html .htm
-  code:c      .c .h .cc .cpp .java .js .ts .go .rs .swift .kt .cs .css … (comments, strings)
-  code:hash   .sh .py .rb .pl .yml .yaml .toml Makefile CMakeLists.txt … (# comments, strings)
-  plain       .txt, standard input, and files of other kinds named on the command line
+${formatsTable()}
 In folders, files of other kinds are passed over unless --include names them; node_modules and
 .git are never entered, and inside a git work tree what .gitignore leaves out is too. An
 argument that names no file but holds * ? [ or { is a pattern, expanded here ('docs/**/*.md'),

@@ -117,7 +117,7 @@ suite('spellshell command line', () => {
       '--no-gitignore', '--no-config', '--unique', '--reporter', '--json', '--cache', '--cache-location', '--list-dictionaries', '--version']) {
       assert.match(help.stdout, new RegExp(`^  (-h, )?${option} `, 'm'), option);
     }
-    for (const format of FORMATS) assert.match(help.stdout, new RegExp(`^  ${format} `, 'm'), format);
+    for (const format of FORMATS) assert.match(help.stdout, new RegExp(`^  ${format}( |$)`, 'm'), format);
     assert.match(help.stdout, /^Exit status: 0 nothing misspelled; 1 something misspelled; 2 /m);
     assert.match(help.stdout, /^Example:\n  spellshell /m);
     assert.deepEqual(spellshell(dir, ['-h', 'ignored.txt']), help);
