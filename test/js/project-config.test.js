@@ -6,6 +6,7 @@ const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
 const { suite, test } = require('node:test');
+const { FORMATS } = require('../../lib/formats');
 const { findProjectConfig, addProjectWord, defaultPersonalFile } = require('../../lib/project-config');
 const { writeFiles } = require('./cli-helpers');
 
@@ -66,7 +67,7 @@ suite('project config', () => {
     ['.spellshell.json', '{\n "words": ["two words"] }', 'line 2: "words" must be an array of single words'],
     ['.spellshell.json', '{\n "languages": [] }', 'line 2: "languages" must be a non-empty array of language names'],
     ['.spellshell.json', '{\n "suggest": -1 }', 'line 2: "suggest" must be a whole number'],
-    ['.spellshell.json', '{\n "formats": { "*.x": "rtf" } }', 'line 2: "formats" must be an object of glob -> format (plain, markdown, html, code:c, code:hash)'],
+    ['.spellshell.json', '{\n "formats": { "*.x": "rtf" } }', `line 2: "formats" must be an object of glob -> format (${FORMATS.join(', ')})`],
     ['.spellshell.json', '[]', 'line 1: the settings must be a JSON object'],
     ['cspell.json', '{\n  "language": ["en"]\n}', 'line 2: "language" must be a language list such as "en,fr"'],
     ['cspell.json', '{\n  "words": [1]\n}', 'line 2: "words" must be an array of words'],
