@@ -27,10 +27,10 @@ suite('spellshell with a project config', () => {
   test('languages, suggest, personal, include, exclude and formats come from the config', (t) => {
     const dir = setUp(t, {
       '.spellshell.json': config({
-        languages: ['xx_TWO'], suggest: 1, personal: 'cfg/mine.txt', include: ['*.rst'], exclude: ['docs/skip'], formats: { '*.mdx': 'markdown' },
+        languages: ['xx_TWO'], suggest: 1, personal: 'cfg/mine.txt', include: ['*.rtf'], exclude: ['docs/skip'], formats: { '*.mdx': 'markdown' },
       }),
       'cfg/mine.txt': 'mot\n',
-      'docs/a.rst': 'bonjour mot bonjoru\n',
+      'docs/a.rtf': 'bonjour mot bonjoru\n',
       'docs/b.mdx': 'bonjoru\n',
       'docs/c.unknown': 'bonjoru\n',
       'docs/skip/d.md': 'bonjoru\n',
@@ -38,7 +38,7 @@ suite('spellshell with a project config', () => {
     const run = spellshell(dir, ['--dict-dir', '.', 'docs']);
     assert.deepEqual(run, {
       status: 1,
-      stdout: `${path.join('docs', 'a.rst')}:1:13: bonjoru -> bonjour\n${path.join('docs', 'b.mdx')}:1:1: bonjoru -> bonjour\n`,
+      stdout: `${path.join('docs', 'a.rtf')}:1:13: bonjoru -> bonjour\n${path.join('docs', 'b.mdx')}:1:1: bonjoru -> bonjour\n`,
       stderr: '',
     });
   });

@@ -15,7 +15,7 @@ function tree(names) {
 const checked = (run) => run.stdout.split('\n').filter(Boolean).map((line) => line.slice(0, line.indexOf(':', 2)).split(path.sep).join('/'));
 
 const FILES = ['docs/b.md', 'docs/a.md', 'docs/sub/c.html', 'docs/sub/Z.txt', 'docs/x.js', 'docs/run.sh', 'docs/Makefile',
-  'docs/image.png', 'docs/notes.rst', 'docs/node_modules/m.md', 'docs/.git/HEAD.md', 'docs/build/out.md', 'docs/.hidden.md'];
+  'docs/image.png', 'docs/notes.rtf', 'docs/node_modules/m.md', 'docs/.git/HEAD.md', 'docs/build/out.md', 'docs/.hidden.md'];
 
 suite('spellshell on folders', () => {
   test('walks a folder for files of known formats, in code-unit order, never into node_modules or .git', (t) => {
@@ -28,7 +28,7 @@ suite('spellshell on folders', () => {
 
   // [arguments, the files checked]
   const PATTERNS = [
-    [['--include', '*.rst'], ['docs/.hidden.md', 'docs/Makefile', 'docs/a.md', 'docs/b.md', 'docs/build/out.md', 'docs/notes.rst', 'docs/run.sh', 'docs/sub/Z.txt', 'docs/sub/c.html', 'docs/x.js']],
+    [['--include', '*.rtf'], ['docs/.hidden.md', 'docs/Makefile', 'docs/a.md', 'docs/b.md', 'docs/build/out.md', 'docs/notes.rtf', 'docs/run.sh', 'docs/sub/Z.txt', 'docs/sub/c.html', 'docs/x.js']],
     [['--exclude', 'build', '--exclude', '*.js', '--exclude', '.*'], ['docs/Makefile', 'docs/a.md', 'docs/b.md', 'docs/run.sh', 'docs/sub/Z.txt', 'docs/sub/c.html']],
     [['--exclude', 'docs/sub/**', '--exclude', 'docs/b.md'], ['docs/.hidden.md', 'docs/Makefile', 'docs/a.md', 'docs/build/out.md', 'docs/run.sh', 'docs/x.js']],
     [['--exclude', 'docs\\sub'], ['docs/.hidden.md', 'docs/Makefile', 'docs/a.md', 'docs/b.md', 'docs/build/out.md', 'docs/run.sh', 'docs/x.js']],
@@ -44,13 +44,13 @@ suite('spellshell on folders', () => {
 
   test('a file named on the command line is checked whatever its kind, after the files before it', (t) => {
     const dir = setUp(t, tree(FILES));
-    assert.deepEqual(checked(spellshell(dir, [...ONE, 'docs/notes.rst', 'docs/sub', 'docs/image.png'])),
-      ['docs/notes.rst', 'docs/sub/Z.txt', 'docs/sub/c.html', 'docs/image.png']);
+    assert.deepEqual(checked(spellshell(dir, [...ONE, 'docs/notes.rtf', 'docs/sub', 'docs/image.png'])),
+      ['docs/notes.rtf', 'docs/sub/Z.txt', 'docs/sub/c.html', 'docs/image.png']);
   });
 
   test('a pattern that names no file is expanded, whatever the kind of the files it matches (not dot files, as in shells)', (t) => {
     const dir = setUp(t, tree(FILES));
-    assert.deepEqual(checked(spellshell(dir, [...ONE, 'docs/**/*.{md,rst}', '--exclude', 'build'])), ['docs/a.md', 'docs/b.md', 'docs/notes.rst']);
+    assert.deepEqual(checked(spellshell(dir, [...ONE, 'docs/**/*.{md,rtf}', '--exclude', 'build'])), ['docs/a.md', 'docs/b.md', 'docs/notes.rtf']);
     assert.deepEqual(checked(spellshell(dir, [...ONE, '*.md', 'docs/sub/?.*'])), ['docs/sub/Z.txt', 'docs/sub/c.html']);
     assert.equal(spellshell(dir, [...ONE, 'docs/*.xyz']).stderr, 'spellshell: no file matches docs/*.xyz\n');
   });
