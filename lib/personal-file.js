@@ -22,8 +22,9 @@ const decoder = new TextDecoder('utf-8', { fatal: true });
 class BadFileError extends Error {}
 
 // The words of the file's contents, in file order; throws an Error naming the file and line for
-// bytes that are not UTF-8 and for control characters.
-function parseWords(bytes, file) {
+// bytes that are not UTF-8 and for control characters. A line with spaces inside can never match
+// a word; it is kept (a rewrite must not lose it), and `onSpaced(line, text)` is told of it.
+function parseWords(bytes, file, onSpaced = () => {}) {
   let from = bytes.length >= 3 && bytes[0] === 0xef && bytes[1] === 0xbb && bytes[2] === 0xbf ? 3 : 0;
   const words = [];
   for (let line = 1; from <= bytes.length; line++) {
@@ -42,6 +43,7 @@ function parseWords(bytes, file) {
       throw new BadFileError(`personal dictionary ${file}, line ${line}: control character U+${code}`);
     }
     const word = text.trim();
+    if (/\s/.test(word)) onSpaced(line, word);
     if (word !== '') words.push(word);
     from = to + 1;
   }

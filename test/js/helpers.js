@@ -25,8 +25,8 @@ function fixtureDictionary(t, language = 'xx_TEST', words = ['hello', 'world', '
   return dir;
 }
 
-// mulberry32, so a failure can be replayed.
-function random(seed) {
+// mulberry32: a small seeded generator of numbers in [0, 1), so a failure can be replayed.
+function seededRandom(seed) {
   return () => {
     seed = (seed + 0x6d2b79f5) | 0;
     let t = Math.imul(seed ^ (seed >>> 15), 1 | seed);
@@ -35,4 +35,4 @@ function random(seed) {
   };
 }
 
-module.exports = { addon, systemDictionaryDir, fixtureDictionary, hasSpellService, random };
+module.exports = { addon, systemDictionaryDir, fixtureDictionary, hasSpellService, seededRandom, random: seededRandom };
