@@ -9,8 +9,10 @@ const { GitIgnores, globMatcher } = require('../../lib/cli/files');
 const { setUp, spellshell, ONE } = require('./cli-helpers');
 
 // Every file holds one misspelling, its own name's stem, so stdout lists the files checked.
+// Source files hold it in a comment, where their formats judge prose.
+const COMMENT = { '.js': '// ', '.sh': '# ', '': '# ' };
 function tree(names) {
-  return Object.fromEntries(names.map((name) => [name, `${path.basename(name).replace(/[^a-z]/g, '')}qq\n`]));
+  return Object.fromEntries(names.map((name) => [name, `${COMMENT[path.extname(name)] ?? ''}${path.basename(name).replace(/[^a-z]/g, '')}qq\n`]));
 }
 const checked = (run) => run.stdout.split('\n').filter(Boolean).map((line) => line.slice(0, line.indexOf(':', 2)).split(path.sep).join('/'));
 
