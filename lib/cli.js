@@ -113,6 +113,8 @@ async function main(argv, { stdout = process.stdout, stderr = process.stderr, st
     stderr.write(`spellshell: ${message}\n`);
     return 2;
   };
+  // The language server: `spellshell lsp`, or `--stdio` as editors' client libraries add it.
+  if (argv[0] === 'lsp' || argv.includes('--stdio')) return require('./lsp').run({ input: stdin, output: stdout, env });
   let options;
   try {
     options = parseArguments(argv);

@@ -1,0 +1,469 @@
+'use strict';
+// The language server's logic over a Connection: the life cycle, the open documents and their
+// checks, the diagnostics, the quick fixes and their commands, and the configuration (the
+// editor's settings and each document's project file). All checking goes through SpellService.
+const path = require('node:path');
+const { SpellService } = require('../service');
+const { PersonalWords } = require('../personal-words');
+const { formatForLanguageId, FORMATS } = require('../formats');
+const { findProjectConfig, addProjectWord, defaultPersonalFile } = require('../project-config');
+const { defaultLanguage } = require('../cli');
+const { ResponseError, ErrorCodes } = require('./connection');
+const { TextDocument, isRange } = require('./document');
+const { DocumentCheck } = require('./document-check');
+const { codeActions, COMMANDS } = require('./code-actions');
+const { readSettings, sectionOf } = require('./settings');
+const { uriToPath, isInside } = require('./uri');
+const { version } = require('../../package.json');
+
+const MessageType = { Error: 1, Warning: 2, Info: 3, Log: 4 };
+// How long the server waits for the editor's answer to its first configuration request before
+// it checks with what it has: an editor that never answers must not stop the checking.
+const CONFIGURATION_WAIT_MS = 2000;
+// A document whose check failed (the worker died) is checked once more at once; a second
+// failure is reported and waits for the next edit.
+const RETRIES = 1;
+
+const invalidParams = (message) => new ResponseError(ErrorCodes.InvalidParams, message);
+const isObject = (value) => value !== null && typeof value === 'object' && !Array.isArray(value);
+
+class Server {
+  // options: { env, platform, openService(options) -> Promise<SpellService> }
+  constructor(connection, { env = process.env, platform = process.platform, openService = (o) => SpellService.open(o) } = {}) {
+    this.connection = connection;
+    this.env = env;
+    this.platform = platform;
+    this.path = platform === 'win32' ? path.win32 : path.posix;
+    this.openService = openService;
+    this.state = 'new'; // 'new' | 'running' | 'shutdown'
+    this.documents = new Map(); // uri -> open document's state
+    this.services = new Map(); // options key -> { options, ready: Promise<SpellService|null> }
+    this.projects = new Map(); // folder -> Promise<project config or null>
+    this.folders = [];
+    this.clientCapabilities = {};
+    this.settings = readSettings(undefined).settings;
+    this.configured = Promise.resolve();
+  }
+
+  // ---- the protocol ----
+
+  request(method, params, token) {
+    if (method === 'initialize') {
+      if (this.state !== 'new') throw new ResponseError(ErrorCodes.InvalidRequest, 'initialize was sent already');
+      return this.initialize(params);
+    }
+    if (this.state === 'new') throw new ResponseError(ErrorCodes.ServerNotInitialized, `${method} before initialize`);
+    if (this.state === 'shutdown') throw new ResponseError(ErrorCodes.InvalidRequest, `${method} after shutdown`);
+    switch (method) {
+      case 'shutdown':
+        this.state = 'shutdown';
+        return this.close().then(() => null);
+      case 'textDocument/codeAction':
+        return this.codeAction(params, token);
+      case 'workspace/executeCommand':
+        return this.executeCommand(params);
+      default:
+        throw new ResponseError(ErrorCodes.MethodNotFound, `unknown method ${method}`);
+    }
+  }
+
+  notification(method, params) {
+    if (this.state !== 'running') return; // before initialize and after shutdown: dropped
+    switch (method) {
+      case 'initialized':
+        return this.initialized();
+      case 'textDocument/didOpen':
+        return this.didOpen(params);
+      case 'textDocument/didChange':
+        return this.didChange(params);
+      case 'textDocument/didClose':
+        return this.didClose(params);
+      case 'workspace/didChangeConfiguration':
+        return this.didChangeConfiguration(params);
+      case 'workspace/didChangeWorkspaceFolders':
+        return this.didChangeWorkspaceFolders(params);
+      default:
+        return undefined; // a notification the server does not know is ignored
+    }
+  }
+
+  failed(method, error) {
+    this.log(MessageType.Error, `${method} failed: ${error.message}`);
+  }
+
+  log(type, message) {
+    this.connection.notify('window/logMessage', { type, message: `spellshell: ${message}` });
+  }
+
+  show(type, message) {
+    this.connection.notify('window/showMessage', { type, message: `spellshell: ${message}` });
+  }
+
+  // ---- life cycle ----
+
+  initialize(params) {
+    if (!isObject(params)) throw invalidParams('initialize needs its params');
+    this.state = 'running';
+    this.clientCapabilities = isObject(params.capabilities) ? params.capabilities : {};
+    const folders = Array.isArray(params.workspaceFolders) ? params.workspaceFolders.map((f) => f?.uri)
+      : typeof params.rootUri === 'string' ? [params.rootUri] : [];
+    this.folders = folders.map((uri) => typeof uri === 'string' && uriToPath(uri, this.platform)).filter(Boolean);
+    this.applySettings(params.initializationOptions);
+    return {
+      capabilities: {
+        positionEncoding: 'utf-16',
+        textDocumentSync: { openClose: true, change: 2 },
+        codeActionProvider: { codeActionKinds: ['quickfix'] },
+        executeCommandProvider: { commands: Object.values(COMMANDS) },
+        workspace: { workspaceFolders: { supported: true, changeNotifications: true } },
+      },
+      serverInfo: { name: 'spellshell', version },
+    };
+  }
+
+  initialized() {
+    const workspace = this.clientCapabilities.workspace ?? {};
+    if (workspace.didChangeConfiguration?.dynamicRegistration) {
+      // Editors that pull their settings send this notification only to those who ask.
+      this.connection.request('client/registerCapability', {
+        registrations: [{ id: 'spellshell-configuration', method: 'workspace/didChangeConfiguration', registerOptions: { section: 'spellshell' } }],
+      }).catch(() => {});
+    }
+    if (workspace.configuration) this.configured = this.pullSettings();
+  }
+
+  pullSettings() {
+    let timer;
+    const timeout = new Promise((resolve) => {
+      timer = setTimeout(resolve, CONFIGURATION_WAIT_MS);
+      timer.unref?.();
+    });
+    const pulled = this.connection.request('workspace/configuration', { items: [{ section: 'spellshell' }] }).then(
+      (result) => Array.isArray(result) && isObject(result[0]) && this.changeSettings(result[0]),
+      () => {},
+    );
+    return Promise.race([pulled, timeout]).finally(() => clearTimeout(timer));
+  }
+
+  async close() {
+    for (const document of this.documents.values()) document.check.abort();
+    const services = [...this.services.values()];
+    this.services.clear();
+    await Promise.all(services.map(async (entry) => (await entry.ready)?.close()));
+  }
+
+  // ---- settings and projects ----
+
+  // Takes new settings; returns whether they differ from the current ones.
+  applySettings(raw) {
+    const { settings, warnings } = readSettings(raw);
+    for (const warning of warnings) this.show(MessageType.Warning, warning);
+    const changed = JSON.stringify(settings) !== JSON.stringify(this.settings);
+    this.settings = settings;
+    return changed;
+  }
+
+  changeSettings(raw) {
+    if (!this.applySettings(raw)) return;
+    this.projects.clear();
+    this.refresh({ recheck: true });
+  }
+
+  didChangeConfiguration(params) {
+    const section = sectionOf(params?.settings);
+    // Editors that pull settings send null (or other sections): then the server asks.
+    if (isObject(params?.settings) && isObject(params.settings.spellshell)) this.changeSettings(section);
+    else if (this.clientCapabilities.workspace?.configuration) this.pullSettings();
+    else if (isObject(section)) this.changeSettings(section);
+  }
+
+  didChangeWorkspaceFolders(params) {
+    const event = params?.event ?? {};
+    const toPath = (folder) => typeof folder?.uri === 'string' && uriToPath(folder.uri, this.platform);
+    const removed = new Set((event.removed ?? []).map(toPath));
+    this.folders = [...this.folders.filter((f) => !removed.has(f)), ...(event.added ?? []).map(toPath).filter(Boolean)];
+  }
+
+  // The project config for a document's folder (cached per folder), or null.
+  projectFor(file) {
+    const dir = file ? this.path.dirname(file) : this.folders[0];
+    if (!dir) return Promise.resolve(null);
+    if (!this.projects.has(dir)) {
+      this.projects.set(dir, findProjectConfig(dir).catch((error) => {
+        this.show(MessageType.Warning, `the project settings cannot be read: ${error.message}`);
+        return null;
+      }));
+    }
+    return this.projects.get(dir);
+  }
+
+  // The service for these options, opened once; null (reported once) when it cannot open.
+  serviceFor(options) {
+    const key = JSON.stringify(options);
+    if (!this.services.has(key)) {
+      const ready = this.openService(options).catch((error) => {
+        this.show(MessageType.Error, `cannot check spelling: ${error.message}`);
+        return null;
+      });
+      this.services.set(key, { options, ready });
+    }
+    return this.services.get(key);
+  }
+
+  // What a document is checked with: its service, format, project and the words that never
+  // count as misspelled there (the project's words).
+  async contextOf(document) {
+    await this.configured;
+    const { settings } = this;
+    const project = await this.projectFor(document.path);
+    const config = project?.config ?? {};
+    const languages = config.languages?.length ? config.languages : settings.languages ?? [defaultLanguage(this.env, settings.dictionaryDirs)];
+    let personal = settings.personalDictionary === undefined ? defaultPersonalFile(this.env, this.platform) : settings.personalDictionary;
+    if (typeof config.personal === 'string' && config.personal !== '') personal = this.path.resolve(project.dir, config.personal);
+    const options = { languages, dictionaryDirs: settings.dictionaryDirs };
+    if (personal !== null) options.personalDictionary = personal;
+    const entry = this.serviceFor(options);
+    const format = settings.formats[document.languageId] ?? formatForLanguageId(document.languageId);
+    return {
+      entry,
+      service: await entry.ready,
+      format: FORMATS.includes(format) ? format : 'plain',
+      project,
+      projectWords: new PersonalWords([...(config.words ?? []), ...(config.ignoreWords ?? [])]),
+      suggestions: Number.isInteger(config.suggest) && config.suggest >= 0 ? config.suggest : settings.suggestions,
+    };
+  }
+
+  // After a change of settings, project words or personal words: every document's context is
+  // made anew, and each document checked again (recheck) or its diagnostics published again.
+  refresh({ recheck = false, only = null } = {}) {
+    for (const document of this.documents.values()) {
+      document.context = this.contextOf(document);
+      if (recheck && (only === null || only.has(document))) {
+        document.check.forget();
+        this.schedule(document);
+      } else {
+        document.context.then(() => this.publish(document), () => {});
+      }
+    }
+    if (recheck && only === null) this.closeUnused();
+  }
+
+  // Services no document uses any more (after a change of settings) are closed.
+  async closeUnused() {
+    const contexts = await Promise.all([...this.documents.values()].map((d) => d.context.catch(() => null)));
+    const used = new Set(contexts.map((c) => c?.entry));
+    for (const [key, entry] of this.services) {
+      if (!used.has(entry)) {
+        this.services.delete(key);
+        entry.ready.then((service) => service?.close());
+      }
+    }
+  }
+
+  // ---- documents ----
+
+  documentOf(params) {
+    const uri = params?.textDocument?.uri;
+    if (typeof uri !== 'string') throw invalidParams('textDocument.uri is missing');
+    const document = this.documents.get(uri);
+    if (!document) throw invalidParams(`${uri} is not open`);
+    return document;
+  }
+
+  didOpen(params) {
+    const item = params?.textDocument;
+    if (!isObject(item) || typeof item.uri !== 'string' || typeof item.text !== 'string') {
+      return this.log(MessageType.Error, 'didOpen without a text document');
+    }
+    this.documents.get(item.uri)?.check.abort();
+    const document = {
+      text: new TextDocument(item.uri, typeof item.languageId === 'string' ? item.languageId : 'plaintext', item.version, item.text),
+      path: uriToPath(item.uri, this.platform),
+      check: new DocumentCheck(),
+      ignored: new PersonalWords(),
+      ignoredList: [],
+      retries: RETRIES,
+      timer: null,
+      closed: false,
+    };
+    document.languageId = document.text.languageId;
+    document.context = this.contextOf(document);
+    this.documents.set(item.uri, document);
+    this.schedule(document);
+  }
+
+  didChange(params) {
+    const uri = params?.textDocument?.uri;
+    const document = this.documents.get(uri);
+    if (!document) return this.log(MessageType.Error, `didChange for ${uri}, which is not open`);
+    if (!Array.isArray(params.contentChanges)) return this.log(MessageType.Error, `didChange for ${uri} without contentChanges`);
+    document.check.abort();
+    try {
+      document.text.update(params.contentChanges, params.textDocument.version);
+    } catch (error) {
+      this.log(MessageType.Error, `didChange for ${uri}: ${error.message}`);
+    }
+    document.retries = RETRIES;
+    this.schedule(document);
+  }
+
+  didClose(params) {
+    const uri = params?.textDocument?.uri;
+    const document = this.documents.get(uri);
+    if (!document) return this.log(MessageType.Error, `didClose for ${uri}, which is not open`);
+    document.closed = true;
+    document.check.abort();
+    if (document.timer) clearImmediate(document.timer);
+    this.documents.delete(uri);
+    // An editor keeps what it was last told; a closed document shows nothing.
+    this.connection.notify('textDocument/publishDiagnostics', { uri, diagnostics: [] });
+  }
+
+  // Checks the document after the edits of this turn of the event loop (an editor sends a burst
+  // of them for one keystroke with several cursors, or a paste).
+  schedule(document) {
+    document.check.abort();
+    if (document.timer) return;
+    document.timer = setImmediate(() => {
+      document.timer = null;
+      this.runCheck(document);
+    });
+  }
+
+  async runCheck(document) {
+    const startedAt = document.text.version;
+    let context;
+    try {
+      context = await document.context;
+    } catch (error) {
+      return this.log(MessageType.Error, `${document.text.uri}: ${error.message}`);
+    }
+    if (document.closed || document.text.version !== startedAt || document.timer) return;
+    if (!context.service) return this.connection.notify('textDocument/publishDiagnostics', { uri: document.text.uri, diagnostics: [] });
+    try {
+      await document.check.run(document.text, context.service, context.format);
+    } catch (error) {
+      if (error?.name === 'AbortError' || document.closed) return undefined;
+      if (document.retries-- > 0) {
+        this.log(MessageType.Warning, `checking ${document.text.uri} again: ${error.message}`);
+        return this.schedule(document);
+      }
+      return this.log(MessageType.Error, `cannot check ${document.text.uri}: ${error.message}`);
+    }
+    return this.publish(document);
+  }
+
+  // The misspellings of the document's last check as diagnostics, without the words ignored
+  // in it or listed by its project. Nothing while a newer check is due.
+  async publish(document) {
+    const result = document.check.result;
+    if (document.closed || !result || result.version !== document.text.version) return;
+    const context = await document.context;
+    if (document.closed || document.check.result !== result || result.version !== document.text.version) return;
+    const shown = result.misspellings.filter(({ word }) => {
+      const nfc = word.normalize('NFC');
+      return !document.ignored.has(nfc) && !context.projectWords.has(nfc);
+    });
+    const offsets = [];
+    for (const { start, end } of shown) offsets.push(start, end);
+    const positions = document.text.positionsOf(offsets);
+    const severity = this.settings.severity;
+    const diagnostics = shown.map(({ word }, i) => ({
+      range: { start: positions[2 * i], end: positions[2 * i + 1] },
+      severity,
+      source: 'spellshell',
+      message: `"${word}" is misspelled`,
+      data: word,
+    }));
+    this.connection.notify('textDocument/publishDiagnostics', { uri: document.text.uri, version: result.version, diagnostics });
+  }
+
+  // ---- quick fixes and their commands ----
+
+  async codeAction(params, token) {
+    const document = this.documentOf(params);
+    if (!isRange(params.range)) throw invalidParams('codeAction needs a range');
+    const context = await document.context;
+    const text = document.text;
+    const wanted = (range) => text.offsetAt(range.start) <= text.offsetAt(params.range.end) && text.offsetAt(range.end) >= text.offsetAt(params.range.start);
+    // The diagnostics the editor shows under the cursor; an editor that sends none gets those
+    // of the last check, when it is up to date.
+    let misspelled = (params.context?.diagnostics ?? [])
+      .filter((d) => d?.source === 'spellshell' && typeof d.data === 'string' && isRange(d.range))
+      .map((diagnostic) => ({ diagnostic, word: diagnostic.data, range: diagnostic.range }));
+    if (misspelled.length === 0 && document.check.result?.version === text.version) {
+      misspelled = document.check.result.misspellings
+        .map(({ start, end, word }) => ({ word, range: { start: text.positionAt(start), end: text.positionAt(end) } }))
+        .filter(({ range }) => wanted(range))
+        .map(({ word, range }) => ({ word, range, diagnostic: { range, severity: this.settings.severity, source: 'spellshell', message: `"${word}" is misspelled`, data: word } }));
+    }
+    const service = context.service;
+    const actions = await codeActions({
+      uri: text.uri,
+      version: text.version,
+      // A word that is no longer where the editor saw it gets no replacement (the commands
+      // still make sense).
+      misspelled,
+      suggestionsOf: (word) => {
+        if (!service || token.cancelled) return Promise.resolve([]);
+        return service.suggest(word, { limit: context.suggestions }).catch(() => []);
+      },
+      project: Boolean(this.projectDirOf(document, context)),
+      versioned: Boolean(this.clientCapabilities.workspace?.workspaceEdit?.documentChanges),
+    });
+    return actions.filter((action) => !action.edit || misspelled.some(({ range, word }) => action.diagnostics[0].range === range && this.wordAt(text, range) === word));
+  }
+
+  wordAt(text, range) {
+    return text.text.slice(text.offsetAt(range.start), text.offsetAt(range.end));
+  }
+
+  // Where "Add to the project's word list" writes: the folder of the project's own file, else
+  // the workspace folder holding the document, else (a file outside every folder) its folder.
+  projectDirOf(document, context) {
+    if (context.project?.kind === 'spellshell') return context.project.dir;
+    if (document.path) {
+      const folder = this.folders.filter((f) => isInside(document.path, f, this.platform)).sort((a, b) => b.length - a.length)[0];
+      return folder ?? this.path.dirname(document.path);
+    }
+    return this.folders[0] ?? null;
+  }
+
+  async executeCommand(params) {
+    const [uri, word] = Array.isArray(params?.arguments) ? params.arguments : [];
+    if (!Object.values(COMMANDS).includes(params?.command)) throw invalidParams(`unknown command ${params?.command}`);
+    if (typeof word !== 'string' || word === '' || /\s/.test(word)) throw invalidParams(`${params.command} needs a document and a word`);
+    const document = this.documentOf({ textDocument: { uri } });
+    const context = await document.context;
+    switch (params.command) {
+      case COMMANDS.ignore:
+        document.ignoredList.push(word);
+        document.ignored = new PersonalWords(document.ignoredList);
+        await this.publish(document);
+        return null;
+      case COMMANDS.addToProject: {
+        const dir = this.projectDirOf(document, context);
+        if (!dir) throw invalidParams(`${uri} belongs to no project folder`);
+        await addProjectWord(dir, word);
+        this.projects.clear();
+        this.refresh();
+        return null;
+      }
+      default: {
+        // Every service keeping the same personal file learns the word; the documents they
+        // check are checked again.
+        const personal = context.entry.options.personalDictionary;
+        const entries = [...this.services.values()].filter((e) => e === context.entry || (personal && e.options.personalDictionary === personal));
+        const services = (await Promise.all(entries.map((e) => e.ready))).filter(Boolean);
+        if (services.length === 0) throw new ResponseError(ErrorCodes.InternalError, 'no spell service to add the word to');
+        for (const service of services) await service.addWord(word);
+        const contexts = await Promise.all([...this.documents.values()].map(async (d) => [d, await d.context.catch(() => null)]));
+        this.refresh({ recheck: true, only: new Set(contexts.filter(([, c]) => c && entries.includes(c.entry)).map(([d]) => d)) });
+        return null;
+      }
+    }
+  }
+}
+
+module.exports = { Server };
