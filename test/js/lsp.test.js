@@ -3,53 +3,9 @@
 // re-checks an edit causes, the formats chosen by language id, quick fixes and their commands,
 // and the settings (the editor's and the project's).
 const assert = require('node:assert/strict');
-const fs = require('node:fs');
-const path = require('node:path');
-const { pathToFileURL } = require('node:url');
 const { suite, test } = require('node:test');
-const { SpellService } = require('../..');
-const { Client, summary } = require('./lsp/client');
-const { fixtureDictionary } = require('./helpers');
-
-const WORDS = ['hello', 'world', 'word', 'lord', 'text', 'second', 'line', 'the', 'one', 'two', 'café'];
-
-// A folder with the dictionaries xx_ONE (WORDS) and xx_TWO (bonjour, monde), a client started
-// in this process with settings for them (and `settings`), and the file URI of a name in it.
-async function setUp(t, settings = {}, { capabilities, workspace = true, openService } = {}) {
-  const dir = fixtureDictionary(t, 'xx_ONE', WORDS);
-  fs.writeFileSync(path.join(dir, 'xx_TWO.aff'), 'SET UTF-8\n');
-  fs.writeFileSync(path.join(dir, 'xx_TWO.dic'), '2\nbonjour\nmonde\n');
-  const client = Client.inProcess(t, { openService });
-  const uri = (name) => pathToFileURL(path.join(dir, name)).href;
-  const options = { languages: ['xx_ONE'], dictionaryDirs: [dir], personalDictionary: path.join(dir, 'words.txt'), ...settings };
-  const folders = workspace ? [{ uri: pathToFileURL(dir).href, name: 'fixture' }] : null;
-  client.initializeResult = await client.start(options, { capabilities, workspaceFolders: folders });
-  return { dir, client, uri };
-}
-
-// openService for setUp: real services, whose check() and suggest() calls are recorded in
-// `calls`, and whose checks wait while `gate.closed` until gate.open() is called.
-function recording() {
-  const calls = [];
-  let release = () => {};
-  const gate = { closed: false, open() { gate.closed = false; release(); } };
-  const openService = async (options) => {
-    const service = await SpellService.open(options);
-    const check = service.check.bind(service);
-    const suggest = service.suggest.bind(service);
-    service.check = async (text, checkOptions) => {
-      calls.push({ op: 'check', text, options: checkOptions });
-      if (gate.closed) await new Promise((resolve) => { release = resolve; checkOptions.signal.addEventListener('abort', resolve); });
-      return check(text, checkOptions);
-    };
-    service.suggest = (word, suggestOptions) => {
-      calls.push({ op: 'suggest', word });
-      return suggest(word, suggestOptions);
-    };
-    return service;
-  };
-  return { calls, gate, openService };
-}
+const { summary } = require('./lsp/client');
+const { setUp, recording } = require('./lsp/setup');
 
 suite('language server: documents and diagnostics', () => {
   test('initialize offers incremental sync in UTF-16, quick fixes and the three commands', async (t) => {
