@@ -77,6 +77,8 @@ class FrameReader {
         // Content-Length begins; without one, the whole block goes.
         const next = block.toLowerCase().lastIndexOf(CONTENT_LENGTH);
         this.buffer = this.buffer.subarray(next > 0 ? next : end + HEADER_END.length);
+        // What starts at a Content-Length is a frame of its own, with errors of its own.
+        if (next > 0) this.skipping = false;
         continue;
       }
       this.skipping = false;
@@ -88,7 +90,8 @@ class FrameReader {
     }
   }
 
-  // Reports the first bad header of a run: the pieces of one bad frame are one error.
+  // Reports the first bad header of a run: the pieces of one bad frame (its header, then its
+  // body read as a header) are one error.
   skip(message) {
     if (!this.skipping) this.onError(message);
     this.skipping = true;

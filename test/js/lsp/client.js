@@ -112,13 +112,13 @@ class Client {
     const index = this.received.findIndex(test);
     if (index >= 0) return Promise.resolve(this.received.splice(index, 1)[0]);
     return new Promise((resolve, reject) => {
-      const waiter = { test, resolve };
-      this.waiting.push(waiter);
-      setTimeout(() => {
-        if (!this.waiting.includes(waiter)) return;
+      // The timer also keeps the test's event loop alive while the server runs in-process.
+      const timer = setTimeout(() => {
         this.waiting.splice(this.waiting.indexOf(waiter), 1);
         reject(new Error(`no ${what} within ${WAIT_MS} ms; received: ${JSON.stringify(this.received).slice(0, 2000)}`));
-      }, WAIT_MS).unref();
+      }, WAIT_MS);
+      const waiter = { test, resolve: (message) => { clearTimeout(timer); resolve(message); } };
+      this.waiting.push(waiter);
     });
   }
 
