@@ -1,0 +1,127 @@
+'use strict';
+// The language server's parts on their own: a document's positions through random edits, the
+// blocks a document is checked in, and document URIs to paths (Windows drive letters included,
+// tested on every platform, and against a real file on this one).
+const assert = require('node:assert/strict');
+const fs = require('node:fs');
+const os = require('node:os');
+const path = require('node:path');
+const { suite, test } = require('node:test');
+const { TextDocument } = require('../../lib/lsp/document');
+const { blockStarts } = require('../../lib/lsp/blocks');
+const { uriToPath } = require('../../lib/lsp/uri');
+
+// mulberry32: seeded, so that a failure can be replayed.
+function random(seed) {
+  return () => {
+    seed = (seed + 0x6d2b79f5) | 0;
+    let t = Math.imul(seed ^ (seed >>> 15), 1 | seed);
+    t = (t + Math.imul(t ^ (t >>> 7), 61 | t)) ^ t;
+    return ((t ^ (t >>> 14)) >>> 0) / 4294967296;
+  };
+}
+
+// The protocol's lines, the plain way: split at CRLF, CR or LF.
+const linesOf = (text) => text.split(/\r\n|\r|\n/);
+function offsetOf(text, { line, character }) {
+  const lines = linesOf(text);
+  const breaks = text.match(/\r\n|\r|\n/g) ?? [];
+  if (line >= lines.length) return text.length;
+  let offset = 0;
+  for (let i = 0; i < line; i++) offset += lines[i].length + breaks[i].length;
+  return offset + Math.min(character, lines[line].length);
+}
+
+suite('language server: a document through edits', () => {
+  test('random edits over CRLF, CR, LF, astral and combining characters keep positions right', () => {
+    const pieces = ['a', 'wrod ', '\n', '\r\n', '\r', '😀', 'e\u0301', ' ', 'é'];
+    for (const seed of [1, 2, 3, 4, 5, 6, 7, 8]) {
+      const next = random(seed);
+      const piece = () => pieces[Math.floor(next() * pieces.length)];
+      let text = Array.from({ length: 30 }, piece).join('');
+      const document = new TextDocument('file:///x', 'plaintext', 1, text);
+      for (let step = 0; step < 200; step++) {
+        const lines = linesOf(text);
+        const position = () => {
+          const line = Math.floor(next() * (lines.length + 1));
+          return { line, character: Math.floor(next() * ((lines[line] ?? '').length + 2)) };
+        };
+        let start = position();
+        let end = position();
+        if (offsetOf(text, end) < offsetOf(text, start)) [start, end] = [end, start];
+        const inserted = Array.from({ length: Math.floor(next() * 4) }, piece).join('');
+        document.update([{ range: { start, end }, text: inserted }], step + 2);
+        text = text.slice(0, offsetOf(text, start)) + inserted + text.slice(offsetOf(text, end));
+        const where = `seed ${seed}, step ${step}`;
+        assert.equal(document.text, text, where);
+        assert.equal(document.lineStarts.length, linesOf(text).length, where);
+        for (let line = 0; line < linesOf(text).length; line++) {
+          const offset = offsetOf(text, { line, character: 0 });
+          assert.equal(document.lineStarts[line], offset, where);
+          assert.deepEqual(document.positionAt(offset), { line, character: 0 }, where);
+        }
+      }
+      assert.equal(document.version, 201);
+    }
+  });
+});
+
+suite('language server: the blocks a document is checked in', () => {
+  const rows = [
+    ['plain', 'one two\n\nthree\n\n\nfour', ['one two\n\n', 'three\n\n\n', 'four']],
+    ['plain', 'one\n\n  indented goes with it\n\nnext', ['one\n\n  indented goes with it\n\n', 'next']],
+    ['plain', 'one\r\n\r\ntwo\r\rthree', ['one\r\n\r\n', 'two\r\r', 'three']],
+    ['markdown', '# Title\n\n```js\nconst a = 1;\n\nwrod();\n```\n\nafter', ['# Title\n\n', '```js\nconst a = 1;\n\nwrod();\n```\n\n', 'after']],
+    ['markdown', '````\n```\n\n````\n\nafter', ['````\n```\n\n````\n\n', 'after']],
+    ['markdown', '---\ntitle: x\n\ntags: y\n---\n\ntext', ['---\ntitle: x\n\ntags: y\n---\n\n', 'text']],
+    ['markdown', 'a <!-- one\n\ntwo --> b\n\nc', ['a <!-- one\n\ntwo --> b\n\n', 'c']],
+    ['markdown', 'a\n\n<pre>\nx\n\ny\n</pre>\n\nb', ['a\n\n', '<pre>\nx\n\ny\n</pre>\n\n', 'b']],
+    ['markdown', 'unclosed\n\n```\ncode\n\nmore', ['unclosed\n\n', '```\ncode\n\nmore']],
+    ['html', '<p>a</p>\n\n<script>\nx\n\ny\n</script>\n\n<p>b</p>', ['<p>a</p>\n\n', '<script>\nx\n\ny\n</script>\n\n', '<p>b</p>']],
+    ['code:c', '/* a\n\nb */ x /* c */\n\nint y;\n/* open\n\nz', ['/* a\n\nb */ x /* c */\n\n', 'int y;\n/* open\n\nz']],
+    ['code:c', 'f() {\n  a();\n\n  b();\n}\n\ng()', ['f() {\n  a();\n\n  b();\n}\n\n', 'g()']],
+    ['code:hash', 'def f():\n"""doc\n\nmore"""\n\nx = 1', ['def f():\n"""doc\n\nmore"""\n\n', 'x = 1']],
+    ['code:hash', '=pod\n\ntext\n\n=cut\n\nprint', ['=pod\n\ntext\n\n=cut\n\n', 'print']],
+    // A format without rules of its own gets every rule.
+    ['code:lua', '/* x\n\n*/\n\n```\n\n```\n\nend', ['/* x\n\n*/\n\n', '```\n\n```\n\n', 'end']],
+  ];
+  for (const [format, text, blocks] of rows) {
+    test(`${format}: ${JSON.stringify(text).slice(0, 50)}`, () => {
+      const starts = blockStarts(text, format);
+      assert.deepEqual(starts.map((start, i) => text.slice(start, starts[i + 1] ?? text.length)), blocks);
+    });
+  }
+});
+
+suite('language server: document URIs to paths', () => {
+  const rows = [
+    // [uri, on Windows, elsewhere]
+    ['file:///c%3A/Users/me/notes%20today.md', 'C:\\Users\\me\\notes today.md', '/c:/Users/me/notes today.md'],
+    ['file:///C:/x/y.txt', 'C:\\x\\y.txt', '/C:/x/y.txt'],
+    ['file:///d%3A', 'D:\\', '/d:'],
+    ['file://server/share/a.md', '\\\\server\\share\\a.md', null],
+    ['file:///home/me/%E2%82%AC.md', null, '/home/me/€.md'],
+    ['file://localhost/home/me/a.md', null, '/home/me/a.md'],
+    ['file:///tmp/a.md?query#part', null, '/tmp/a.md'],
+    ['untitled:Untitled-1', null, null],
+    ['file:///tmp/%E2%82', null, null],
+    ['file:///tmp/a%00b', null, null],
+  ];
+  for (const [uri, windows, posix] of rows) {
+    test(uri, () => {
+      assert.equal(uriToPath(uri, 'win32'), windows);
+      assert.equal(uriToPath(uri, 'linux'), posix);
+    });
+  }
+
+  test('a URI written as editors write it names the file on this platform', (t) => {
+    const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'spellshell-uri-'));
+    t.after(() => fs.rmSync(dir, { recursive: true, force: true }));
+    const file = path.join(dir, 'été 1 #2.md');
+    fs.writeFileSync(file, 'found');
+    // Editors escape the drive's colon and write its letter in lowercase.
+    const encoded = file.split(path.sep).map((part, i) => (i === 0 && /^[A-Za-z]:$/.test(part) ? `${part[0].toLowerCase()}%3A` : encodeURIComponent(part))).join('/');
+    const uri = `file://${encoded.startsWith('/') ? '' : '/'}${encoded}`;
+    assert.equal(fs.readFileSync(uriToPath(uri), 'utf8'), 'found');
+  });
+});
