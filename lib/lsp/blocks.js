@@ -32,33 +32,34 @@ const ALL = [frontMatter, fence, pod, htmlComment, rawElement, cdata, blockComme
 
 const BLANK = /^[ \t]*\r?\n?$/;
 
-// The offsets where blocks start, in order; the first is 0.
-function blockStarts(text, format = 'plain') {
+// Walks the lines of a TextDocument from line `fromLine` (taken as a block's start: the scan
+// starts outside every construct) and calls visit(offset) for each later line that starts a
+// block, until visit returns false.
+function scanBlocks(document, format, fromLine, visit) {
   const constructs = FAMILIES[format] ?? ALL;
-  const starts = [0];
+  const starts = document.lineStarts;
   let open = null; // what ends the construct we are in
   let blank = false; // blank lines since the last text
-  let first = true;
-  let cr = -1;
-  for (let start = 0; start < text.length; first = false) {
-    let next = text.indexOf('\n', start);
-    next = next < 0 ? text.length : next + 1;
-    // A CR alone ends a line as well. (The next CR is looked up only once passed: a text
-    // without any must not be searched to its end for each line.)
-    if (cr < start) cr = text.indexOf('\r', start) >>> 0;
-    if (cr < next - 1 && text.charCodeAt(cr + 1) !== 0x0a) next = cr + 1;
-    const line = text.slice(start, next);
-    const lineStart = start;
-    start = next;
-    if (open === null && BLANK.test(line)) {
+  for (let line = fromLine; line < starts.length; line++) {
+    const lineStart = starts[line];
+    const text = document.slice(lineStart, line + 1 < starts.length ? starts[line + 1] : document.length);
+    if (open === null && BLANK.test(text)) {
       blank = lineStart > 0;
       continue;
     }
-    const code = line.charCodeAt(0);
-    if (open === null && blank && code !== 0x20 && code !== 0x09) starts.push(lineStart);
+    const code = text.charCodeAt(0);
+    if (open === null && blank && code !== 0x20 && code !== 0x09 && visit(lineStart) === false) return;
     blank = false;
-    open = scan(constructs, line, first, open);
+    open = scan(constructs, text, line === 0, open);
   }
+}
+
+// The offsets where blocks start, in order; the first is 0.
+function blockStarts(document, format = 'plain') {
+  const starts = [0];
+  scanBlocks(document, format, 0, (offset) => {
+    starts.push(offset);
+  });
   return starts;
 }
 
@@ -87,4 +88,4 @@ function scan(constructs, line, firstLine, open) {
   }
 }
 
-module.exports = { blockStarts };
+module.exports = { blockStarts, scanBlocks };

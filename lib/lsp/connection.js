@@ -2,7 +2,7 @@
 // JSON-RPC 2.0 over the protocol's framing: requests and notifications in, answers and the
 // server's own notifications and requests out. What cannot be read gets the JSON-RPC error
 // response and the connection goes on; only the end of the input ends it.
-const { FrameReader, encode } = require('./framing');
+const { FrameReader, frame } = require('./framing');
 
 const ErrorCodes = {
   ParseError: -32700,
@@ -61,7 +61,7 @@ class Connection {
 
   send(message) {
     if (this.closed || this.output.destroyed) return;
-    this.output.write(encode({ jsonrpc: '2.0', ...message }));
+    this.output.write(frame(JSON.stringify({ jsonrpc: '2.0', ...message })));
   }
 
   error(id, code, message) {
@@ -70,6 +70,12 @@ class Connection {
 
   notify(method, params) {
     this.send({ method, params });
+  }
+
+  // A notification whose params are JSON text already.
+  notifyJson(method, paramsJson) {
+    if (this.closed || this.output.destroyed) return;
+    this.output.write(frame(`{"jsonrpc":"2.0","method":${JSON.stringify(method)},"params":${paramsJson}}`));
   }
 
   // A request to the client; resolves to its result, rejects with its error.

@@ -98,9 +98,9 @@ class FrameReader {
   }
 }
 
-function encode(message) {
-  const json = JSON.stringify(message);
+// The frame of a message given as JSON text.
+function frame(json) {
   return `Content-Length: ${Buffer.byteLength(json)}\r\n\r\n${json}`;
 }
 
-module.exports = { FrameReader, encode };
+module.exports = { FrameReader, frame };

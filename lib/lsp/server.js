@@ -11,6 +11,7 @@ const { defaultLanguage } = require('../cli');
 const { ResponseError, ErrorCodes } = require('./connection');
 const { TextDocument, isRange } = require('./document');
 const { DocumentCheck } = require('./document-check');
+const { DiagnosticsWriter, diagnostic } = require('./diagnostics');
 const { codeActions, COMMANDS } = require('./code-actions');
 const { readSettings, sectionOf } = require('./settings');
 const { uriToPath, isInside } = require('./uri');
@@ -239,6 +240,7 @@ class Server {
   refresh({ recheck = false, only = null } = {}) {
     for (const document of this.documents.values()) {
       document.context = this.contextOf(document);
+      document.generation++;
       if (recheck && (only === null || only.has(document))) {
         document.check.forget();
         this.schedule(document);
@@ -283,6 +285,8 @@ class Server {
       check: new DocumentCheck(),
       ignored: new PersonalWords(),
       ignoredList: [],
+      diagnostics: new DiagnosticsWriter(),
+      generation: 0, // counts the changes of what is shown: words ignored, project words
       retries: RETRIES,
       timer: null,
       closed: false,
@@ -300,8 +304,10 @@ class Server {
     if (!Array.isArray(params.contentChanges)) return this.log(MessageType.Error, `didChange for ${uri} without contentChanges`);
     document.check.abort();
     try {
-      document.text.update(params.contentChanges, params.textDocument.version);
+      document.check.edited(document.text.update(params.contentChanges, params.textDocument.version));
     } catch (error) {
+      // Some changes may have been applied: the whole document is checked again.
+      document.check.forget();
       this.log(MessageType.Error, `didChange for ${uri}: ${error.message}`);
     }
     document.retries = RETRIES;
@@ -361,22 +367,13 @@ class Server {
     if (document.closed || !result || result.version !== document.text.version) return;
     const context = await document.context;
     if (document.closed || document.check.result !== result || result.version !== document.text.version) return;
-    const shown = result.misspellings.filter(({ word }) => {
+    const key = `${this.settings.severity} ${document.generation}`;
+    const shown = (word) => {
       const nfc = word.normalize('NFC');
       return !document.ignored.has(nfc) && !context.projectWords.has(nfc);
-    });
-    const offsets = [];
-    for (const { start, end } of shown) offsets.push(start, end);
-    const positions = document.text.positionsOf(offsets);
-    const severity = this.settings.severity;
-    const diagnostics = shown.map(({ word }, i) => ({
-      range: { start: positions[2 * i], end: positions[2 * i + 1] },
-      severity,
-      source: 'spellshell',
-      message: `"${word}" is misspelled`,
-      data: word,
-    }));
-    this.connection.notify('textDocument/publishDiagnostics', { uri: document.text.uri, version: result.version, diagnostics });
+    };
+    const params = document.diagnostics.paramsJson(document.text, result, { severity: this.settings.severity, shown, key });
+    this.connection.notifyJson('textDocument/publishDiagnostics', params);
   }
 
   // ---- quick fixes and their commands ----
@@ -396,7 +393,7 @@ class Server {
       misspelled = document.check.result.misspellings
         .map(({ start, end, word }) => ({ word, range: { start: text.positionAt(start), end: text.positionAt(end) } }))
         .filter(({ range }) => wanted(range))
-        .map(({ word, range }) => ({ word, range, diagnostic: { range, severity: this.settings.severity, source: 'spellshell', message: `"${word}" is misspelled`, data: word } }));
+        .map(({ word, range }) => ({ word, range, diagnostic: diagnostic(word, range, this.settings.severity) }));
     }
     const service = context.service;
     const actions = await codeActions({
@@ -416,7 +413,7 @@ class Server {
   }
 
   wordAt(text, range) {
-    return text.text.slice(text.offsetAt(range.start), text.offsetAt(range.end));
+    return text.slice(text.offsetAt(range.start), text.offsetAt(range.end));
   }
 
   // Where "Add to the project's word list" writes: the folder of the project's own file, else
@@ -440,6 +437,7 @@ class Server {
       case COMMANDS.ignore:
         document.ignoredList.push(word);
         document.ignored = new PersonalWords(document.ignoredList);
+        document.generation++;
         await this.publish(document);
         return null;
       case COMMANDS.addToProject: {

@@ -8,7 +8,7 @@ const { pathToFileURL } = require('node:url');
 const { suite, test } = require('node:test');
 const { Client, summary } = require('./lsp/client');
 const { setUp } = require('./lsp/setup');
-const { fixtureDictionary } = require('./helpers');
+const { fixtureDictionary, systemDictionaryDir } = require('./helpers');
 
 const error = (client) => client.next((m) => m.error !== undefined, 'an error response');
 
@@ -72,7 +72,7 @@ suite('language server: bad input gets error responses, and the server goes on',
   test('requests before initialize and after shutdown are refused; notifications then are dropped', async (t) => {
     const client = Client.inProcess(t);
     assert.deepEqual((await client.request('textDocument/codeAction', {})).error, { code: -32002, message: 'textDocument/codeAction before initialize' });
-    await client.start({ languages: ['en_US'], personalDictionary: null });
+    await client.start({ languages: ['en_US'], dictionaryDirs: [systemDictionaryDir], personalDictionary: null });
     assert.equal(await client.result('shutdown'), null);
     assert.deepEqual((await client.request('shutdown')).error, { code: -32600, message: 'shutdown after shutdown' });
     client.notify('exit');
@@ -90,7 +90,7 @@ suite('language server: how it ends', () => {
   for (const [name, steps, status] of rows) {
     test(`${name}: exit status ${status}`, async (t) => {
       const client = Client.spawned(t, { args: ['--stdio'] });
-      await client.start({ languages: ['en_US'], personalDictionary: null });
+      await client.start({ languages: ['en_US'], dictionaryDirs: [systemDictionaryDir], personalDictionary: null });
       client.open('file:///tmp/spellshell-lsp-exit.txt', 'wrod');
       await client.diagnostics('file:///tmp/spellshell-lsp-exit.txt');
       for (const step of steps) {

@@ -9,6 +9,7 @@ const path = require('node:path');
 const { suite, test } = require('node:test');
 const { TextDocument } = require('../../lib/lsp/document');
 const { blockStarts } = require('../../lib/lsp/blocks');
+const { DocumentCheck } = require('../../lib/lsp/document-check');
 const { uriToPath } = require('../../lib/lsp/uri');
 
 // mulberry32: seeded, so that a failure can be replayed.
@@ -64,6 +65,31 @@ suite('language server: a document through edits', () => {
       assert.equal(document.version, 201);
     }
   });
+  test('a long document (kept in chunks) through random edits, some across chunks, reads back right', () => {
+    const next = random(11);
+    const pieces = ['word ', '\r\n', '\n', '\r', '😀', 'é'];
+    let text = Array.from({ length: 40000 }, () => pieces[Math.floor(next() * pieces.length)]).join('');
+    const document = new TextDocument('file:///x', 'markdown', 1, text);
+    for (let step = 0; step < 300; step++) {
+      const start = Math.floor(next() * text.length);
+      // Mostly a keystroke; now and then a cut or paste of up to 40,000 units.
+      const end = Math.min(text.length, start + (step % 10 === 0 ? Math.floor(next() * 40000) : Math.floor(next() * 3)));
+      const inserted = step % 15 === 0 ? text.slice(0, Math.floor(next() * 40000)) : pieces[Math.floor(next() * pieces.length)];
+      // (An offset between CR and LF has no position: it means the line's end.)
+      const range = { start: document.positionAt(start), end: document.positionAt(end) };
+      const [from0, to0] = [document.offsetAt(range.start), document.offsetAt(range.end)];
+      document.update([{ range, text: inserted }], step + 2);
+      text = text.slice(0, from0) + inserted + text.slice(to0);
+      const from = Math.floor(next() * text.length);
+      const where = `step ${step}`;
+      assert.equal(document.length, text.length, where);
+      assert.equal(document.slice(from, from + 50000), text.slice(from, from + 50000), where);
+      if (step % 30 === 0) {
+        assert.deepEqual(document.lineStarts, new TextDocument('', '', 0, text).lineStarts, where);
+        assert.equal(document.text, text, where);
+      }
+    }
+  });
 });
 
 suite('language server: the blocks a document is checked in', () => {
@@ -87,10 +113,42 @@ suite('language server: the blocks a document is checked in', () => {
   ];
   for (const [format, text, blocks] of rows) {
     test(`${format}: ${JSON.stringify(text).slice(0, 50)}`, () => {
-      const starts = blockStarts(text, format);
+      const starts = blockStarts(new TextDocument('file:///x', 'plaintext', 1, text), format);
       assert.deepEqual(starts.map((start, i) => text.slice(start, starts[i + 1] ?? text.length)), blocks);
     });
   }
+});
+
+suite('language server: re-checking after edits', () => {
+  // A service whose "misspellings" are the words starting with q, in any context: whatever
+  // the blocks, a right re-check finds what a check of the whole finds.
+  const service = {
+    async check(text) {
+      return [...text.matchAll(/\bq\w*/g)].map((m) => ({ start: m.index, end: m.index + m[0].length, word: m[0] }));
+    },
+  };
+
+  test('random edits: the blocks and misspellings equal those of a check from scratch', async () => {
+    const pieces = ['qa ', 'word ', '\n', '\n\n', '\r\n\r\n', '  ', '```\n', '<!-- ', ' -->', '---\n', 'é😀 '];
+    for (const format of ['markdown', 'plain', 'code:c']) {
+      const next = random(format.length);
+      const piece = () => pieces[Math.floor(next() * pieces.length)];
+      const document = new TextDocument('file:///x', format, 1, Array.from({ length: 400 }, piece).join(''));
+      const check = new DocumentCheck();
+      await check.run(document, service, format);
+      for (let step = 0; step < 150; step++) {
+        const start = Math.floor(next() * (document.length + 1));
+        const end = Math.min(document.length, start + Math.floor(next() * (step % 7 === 0 ? 200 : 3)));
+        const changes = [{ range: { start: document.positionAt(start), end: document.positionAt(end) }, text: Array.from({ length: Math.floor(next() * 3) }, piece).join('') }];
+        check.edited(document.update(changes, step + 2));
+        if (next() < 0.3) continue; // several edits before the next check
+        const { misspellings } = await check.run(document, service, format);
+        const where = `${format}, step ${step}`;
+        assert.deepEqual(check.base.starts, blockStarts(document, format), where);
+        assert.deepEqual(misspellings, await service.check(document.text), where);
+      }
+    }
+  });
 });
 
 suite('language server: document URIs to paths', () => {

@@ -1,0 +1,164 @@
+'use strict';
+// The language server rows of `npm run bench` (also alone: node bench/lsp.js): `spellshell lsp`
+// in a process of its own, driven over its pipes by a scripted client, with en_US alone and
+// with en_US plus fr_FR. For a 1 MB Markdown document (prose from the licence and copyright
+// texts, headings, fenced code blocks): the time from didOpen to its first diagnostics (target:
+// at most 1 s), then the time from a one-character edit to the diagnostics of that version
+// (BENCH_EDITS edits, default 200, in turn inserting and deleting a letter in a paragraph
+// chosen at random; target: p95 at most 50 ms), and the server's resident memory after them.
+// BENCH_RUNS (default 3) servers each, the figures over all of them.
+const { spawn } = require('node:child_process');
+const fs = require('node:fs');
+const os = require('node:os');
+const path = require('node:path');
+const { FrameReader } = require('../lib/lsp/framing');
+
+const bin = path.join(__dirname, '..', 'bin', 'spellshell.js');
+const dictionaryDir = process.env.SPELLSHELL_DICTIONARY_DIR || '/usr/share/hunspell';
+const runs = Number(process.env.BENCH_RUNS || 3);
+const edits = Number(process.env.BENCH_EDITS || 200);
+const SIZE = 1024 * 1024;
+
+// mulberry32, seeded: every run edits the same places.
+function random(seed) {
+  return () => {
+    seed = (seed + 0x6d2b79f5) | 0;
+    let t = Math.imul(seed ^ (seed >>> 15), 1 | seed);
+    t = (t + Math.imul(t ^ (t >>> 7), 61 | t)) ^ t;
+    return ((t ^ (t >>> 14)) >>> 0) / 4294967296;
+  };
+}
+
+// About 1 MB of Markdown: the licence texts' paragraphs, a heading every 8 of them and a fenced
+// code block every 5, repeated until the size is reached.
+function markdownDocument() {
+  const dir = '/usr/share/common-licenses';
+  const paragraphs = fs.readdirSync(dir).sort()
+    .map((name) => path.join(dir, name))
+    .filter((file) => fs.statSync(file).isFile())
+    .flatMap((file) => fs.readFileSync(file, 'utf8').split(/\n[ \t]*\n/))
+    .map((p) => p.trim().replace(/\s+/g, ' '))
+    .filter((p) => p.length > 40);
+  const parts = [];
+  let size = 0;
+  for (let i = 0; size < SIZE; i++) {
+    let part = paragraphs[i % paragraphs.length];
+    if (i % 8 === 0) part = `## Section ${i / 8}\n\n${part}`;
+    if (i % 5 === 4) part += '\n\n```js\nconst value = compute(input);\n\nconsole.log(value);\n```';
+    part += '\n\n';
+    parts.push(part);
+    size += part.length;
+  }
+  return parts.join('');
+}
+
+function percentile(values, p) {
+  const sorted = [...values].sort((a, b) => a - b);
+  return sorted[Math.min(sorted.length - 1, Math.floor(sorted.length * p))];
+}
+
+function rssMegabytes(pid) {
+  try {
+    const status = fs.readFileSync(`/proc/${pid}/status`, 'utf8');
+    return Number(/VmRSS:\s+(\d+)/.exec(status)[1]) / 1024;
+  } catch {
+    return NaN;
+  }
+}
+
+async function runServer(languages, text) {
+  const child = spawn(process.execPath, [bin, 'lsp'], { stdio: ['pipe', 'pipe', 'inherit'] });
+  const waiting = new Map(); // version -> resolve, for diagnostics
+  let requests = 0;
+  const replies = new Map();
+  const reader = new FrameReader((body) => {
+    const message = JSON.parse(body);
+    if (message.method === 'textDocument/publishDiagnostics') {
+      const resolve = waiting.get(message.params.version);
+      waiting.delete(message.params.version);
+      resolve?.(message.params.diagnostics.length);
+    } else if (message.method === undefined) {
+      replies.get(message.id)?.(message);
+    }
+  }, (error) => { throw new Error(error); });
+  child.stdout.on('data', (chunk) => reader.push(chunk));
+  const send = (message) => {
+    const json = JSON.stringify({ jsonrpc: '2.0', ...message });
+    child.stdin.write(`Content-Length: ${Buffer.byteLength(json)}\r\n\r\n${json}`);
+  };
+  const request = (method, params) => new Promise((resolve) => {
+    const id = ++requests;
+    replies.set(id, resolve);
+    send({ id, method, params });
+  });
+  const published = (version) => new Promise((resolve) => waiting.set(version, resolve));
+
+  await request('initialize', { processId: process.pid, rootUri: null, capabilities: {}, initializationOptions: { languages, dictionaryDirs: [dictionaryDir], personalDictionary: null } });
+  send({ method: 'initialized', params: {} });
+  const uri = 'file:///bench/document.md';
+  let started = process.hrtime.bigint();
+  const first = published(1);
+  send({ method: 'textDocument/didOpen', params: { textDocument: { uri, languageId: 'markdown', version: 1, text } } });
+  const count = await first;
+  const firstMs = Number(process.hrtime.bigint() - started) / 1e6;
+
+  // Edits inside prose lines: a letter inserted after a space, then deleted again.
+  const lines = text.split('\n');
+  const prose = lines.map((line, i) => [line, i]).filter(([line]) => /^[A-Za-z]/.test(line) && line.includes(' ')).map(([, i]) => i);
+  const next = random(7);
+  const latencies = [];
+  let version = 1;
+  let inserted = null;
+  for (let i = 0; i < edits; i++) {
+    let change;
+    if (inserted) {
+      change = { range: { start: inserted, end: { line: inserted.line, character: inserted.character + 1 } }, text: '' };
+      inserted = null;
+    } else {
+      const line = prose[Math.floor(next() * prose.length)];
+      const character = lines[line].indexOf(' ') + 1;
+      inserted = { line, character };
+      change = { range: { start: inserted, end: inserted }, text: 'q' };
+    }
+    version++;
+    const done = published(version);
+    started = process.hrtime.bigint();
+    send({ method: 'textDocument/didChange', params: { textDocument: { uri, version }, contentChanges: [change] } });
+    await done;
+    latencies.push(Number(process.hrtime.bigint() - started) / 1e6);
+  }
+  const rss = rssMegabytes(child.pid);
+  await request('shutdown');
+  send({ method: 'exit' });
+  await new Promise((resolve) => child.on('exit', resolve));
+  return { firstMs, count, latencies, rss };
+}
+
+async function main() {
+  const text = markdownDocument();
+  const rows = [];
+  for (const [label, languages] of [['en_US', ['en_US']], ['en_US + fr_FR', ['en_US', 'fr_FR']]]) {
+    const results = [];
+    for (let i = 0; i < runs; i++) results.push(await runServer(languages, text));
+    const latencies = results.flatMap((r) => r.latencies);
+    const firsts = results.map((r) => r.firstMs);
+    rows.push([
+      label,
+      `${Math.round(percentile(firsts, 0.5))} (worst ${Math.round(Math.max(...firsts))})`,
+      `${percentile(latencies, 0.5).toFixed(1)} / ${percentile(latencies, 0.95).toFixed(1)} / ${Math.max(...latencies).toFixed(1)}`,
+      `${Math.round(percentile(results.map((r) => r.rss), 0.5))}`,
+      `${results[0].count}`,
+    ]);
+  }
+  const header = ['language server, 1 MB Markdown', 'first diagnostics (ms)', 'edit to diagnostics p50 / p95 / max (ms)', 'server RSS (MB)', 'diagnostics'];
+  const widths = header.map((h, i) => Math.max(h.length, ...rows.map((r) => r[i].length)));
+  const print = (cells) => console.log(cells.map((c, i) => c.padEnd(widths[i])).join(' | '));
+  console.log(`\n${runs} servers each, ${edits} edits each, ${(Buffer.byteLength(text) / 1048576).toFixed(2)} MB, ${os.cpus().length} processors, load average ${os.loadavg().map((l) => l.toFixed(2)).join(' ')}`);
+  print(header);
+  print(widths.map((w) => '-'.repeat(w)));
+  rows.forEach(print);
+}
+
+if (require.main === module) main();
+
+module.exports = { markdownDocument };
