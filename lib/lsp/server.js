@@ -24,6 +24,9 @@ const CONFIGURATION_WAIT_MS = 2000;
 // A document whose check failed (the worker died) is checked once more at once; a second
 // failure is reported and waits for the next edit.
 const RETRIES = 1;
+// How often the server looks whether the editor that started it still runs: an editor that
+// crashed cannot send exit, and its server must not linger.
+const PARENT_CHECK_MS = 2000;
 
 const invalidParams = (message) => new ResponseError(ErrorCodes.InvalidParams, message);
 const isObject = (value) => value !== null && typeof value === 'object' && !Array.isArray(value);
@@ -110,6 +113,7 @@ class Server {
       : typeof params.rootUri === 'string' ? [params.rootUri] : [];
     this.folders = folders.map((uri) => typeof uri === 'string' && uriToPath(uri, this.platform)).filter(Boolean);
     this.applySettings(params.initializationOptions);
+    if (Number.isInteger(params.processId) && params.processId > 0 && params.processId !== process.pid) this.watchParent(params.processId);
     return {
       capabilities: {
         positionEncoding: 'utf-16',
@@ -120,6 +124,19 @@ class Server {
       },
       serverInfo: { name: 'spellshell', version },
     };
+  }
+
+  watchParent(pid) {
+    this.parentTimer = setInterval(() => {
+      try {
+        process.kill(pid, 0);
+      } catch (error) {
+        if (error.code !== 'ESRCH') return; // EPERM: it runs, as another user
+        this.log(MessageType.Info, `the editor (process ${pid}) has ended: so does the server`);
+        this.connection.close();
+      }
+    }, PARENT_CHECK_MS);
+    this.parentTimer.unref();
   }
 
   initialized() {
@@ -147,6 +164,7 @@ class Server {
   }
 
   async close() {
+    clearInterval(this.parentTimer);
     for (const document of this.documents.values()) document.check.abort();
     const services = [...this.services.values()];
     this.services.clear();

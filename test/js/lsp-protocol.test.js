@@ -3,6 +3,7 @@
 // documents, requests out of turn, and how it ends (exit codes, a closed input), and that it
 // outlives its service's worker.
 const assert = require('node:assert/strict');
+const { spawn } = require('node:child_process');
 const path = require('node:path');
 const { pathToFileURL } = require('node:url');
 const { suite, test } = require('node:test');
@@ -102,6 +103,15 @@ suite('language server: how it ends', () => {
       assert.equal(client.stderr, '');
     });
   }
+
+  test('the editor\'s process ending ends the server, with exit status 1', async (t) => {
+    const editor = spawn(process.execPath, ['-e', 'setTimeout(() => {}, 60000)'], { stdio: 'ignore' });
+    t.after(() => editor.kill());
+    const client = Client.spawned(t);
+    await client.result('initialize', { processId: editor.pid, rootUri: null, capabilities: {}, initializationOptions: { languages: ['en_US'], dictionaryDirs: [systemDictionaryDir], personalDictionary: null } });
+    editor.kill();
+    assert.equal(await client.exited, 1);
+  });
 
   test('a worker that dies is replaced: the document is checked again with the next edit', async (t) => {
     const dir = fixtureDictionary(t, 'xx_ONE', ['hello', 'world']);
