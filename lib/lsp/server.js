@@ -47,6 +47,7 @@ class Server {
     this.clientCapabilities = {};
     this.settings = readSettings(undefined).settings;
     this.configured = Promise.resolve();
+    this.generation = 0; // counts the changes of settings
   }
 
   // ---- the protocol ----
@@ -184,6 +185,7 @@ class Server {
 
   changeSettings(raw) {
     if (!this.applySettings(raw)) return;
+    this.generation++;
     this.projects.clear();
     this.refresh({ recheck: true });
   }
@@ -216,17 +218,25 @@ class Server {
     return this.projects.get(dir);
   }
 
-  // The service for these options, opened once; null (reported once) when it cannot open.
+  // The service for these options, opened once. One whose personal file cannot be used opens
+  // without it (reported once); one that cannot open at all is null (reported once).
   serviceFor(options) {
     const key = JSON.stringify(options);
     if (!this.services.has(key)) {
       const ready = this.openService(options).catch((error) => {
+        if (options.personalDictionary === undefined || !/personal dictionary/.test(error.message)) throw error;
+        this.show(MessageType.Warning, `${error.message}; words added now last until the server ends`);
+        const { personalDictionary, ...rest } = options;
+        return this.openService(rest);
+      }).catch((error) => {
         this.show(MessageType.Error, `cannot check spelling: ${error.message}`);
         return null;
       });
-      this.services.set(key, { options, ready });
+      this.services.set(key, { options, ready, generation: this.generation });
     }
-    return this.services.get(key);
+    const entry = this.services.get(key);
+    entry.generation = this.generation;
+    return entry;
   }
 
   // What a document is checked with: its service, format, project and the words that never
@@ -269,12 +279,12 @@ class Server {
     if (recheck && only === null) this.closeUnused();
   }
 
-  // Services no document uses any more (after a change of settings) are closed.
+  // Services that no document asked for since the settings changed are closed, once every
+  // document knows its new one.
   async closeUnused() {
-    const contexts = await Promise.all([...this.documents.values()].map((d) => d.context.catch(() => null)));
-    const used = new Set(contexts.map((c) => c?.entry));
+    await Promise.all([...this.documents.values()].map((d) => d.context.catch(() => null)));
     for (const [key, entry] of this.services) {
-      if (!used.has(entry)) {
+      if (entry.generation < this.generation) {
         this.services.delete(key);
         entry.ready.then((service) => service?.close());
       }

@@ -139,6 +139,19 @@ suite('language server: settings', () => {
     assert.deepEqual((await client.diagnostics(uri('a.txt'))).map((d) => d.severity), [1]);
   });
 
+  test('a personal dictionary that cannot be read is reported, and checking goes on without it', async (t) => {
+    const { client, uri, dir } = await setUp(t, {}, {});
+    fs.writeFileSync(path.join(dir, 'bad.txt'), 'hord\n\u0001\n');
+    client.notify('workspace/didChangeConfiguration', { settings: { spellshell: { languages: ['xx_ONE'], dictionaryDirs: [dir], personalDictionary: path.join(dir, 'bad.txt') } } });
+    client.open(uri('a.txt'), 'hord lnie');
+    const { params } = await client.next((m) => m.method === 'window/showMessage');
+    assert.deepEqual(params, { type: 2, message: `spellshell: personal dictionary ${path.join(dir, 'bad.txt')}, line 2: control character U+0001; words added now last until the server ends` });
+    assert.deepEqual(summary(await client.diagnostics(uri('a.txt'))), ['hord 0:0-0:4', 'lnie 0:5-0:9']);
+    await command(client, 'spellshell.addToPersonalDictionary', uri('a.txt'), 'lnie');
+    assert.deepEqual(summary(await client.diagnostics(uri('a.txt'))), ['hord 0:0-0:4']);
+    assert.equal(fs.readFileSync(path.join(dir, 'bad.txt'), 'utf8'), 'hord\n\u0001\n', 'never rewritten');
+  });
+
   test('a bad setting is left out with a warning; an unknown language is reported, and nothing flagged', async (t) => {
     const { client, uri, dir } = await setUp(t, { severity: 'loud', formats: { markdown: 'rtf' } });
     const warnings = [];
