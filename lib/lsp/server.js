@@ -411,24 +411,28 @@ class Server {
     if (!isRange(params.range)) throw invalidParams('codeAction needs a range');
     const context = await document.context;
     const text = document.text;
-    const wanted = (range) => text.offsetAt(range.start) <= text.offsetAt(params.range.end) && text.offsetAt(range.end) >= text.offsetAt(params.range.start);
-    // The diagnostics the editor shows under the cursor; an editor that sends none gets those
-    // of the last check, when it is up to date.
-    let misspelled = (params.context?.diagnostics ?? [])
-      .filter((d) => d?.source === 'spellshell' && typeof d.data === 'string' && isRange(d.range))
-      .map((diagnostic) => ({ diagnostic, word: diagnostic.data, range: diagnostic.range }));
-    if (misspelled.length === 0 && document.check.result?.version === text.version) {
-      misspelled = document.check.result.misspellings
-        .map(({ start, end, word }) => ({ word, range: { start: text.positionAt(start), end: text.positionAt(end) } }))
-        .filter(({ range }) => wanted(range))
-        .map(({ word, range }) => ({ word, range, diagnostic: diagnostic(word, range, this.settings.severity) }));
+    // The diagnostics the editor shows under the range (the word from `data`, or from the text
+    // when a client drops `data`); an editor that sends none gets those of the last check
+    // under the range, when it is up to date.
+    let misspelled = (Array.isArray(params.context?.diagnostics) ? params.context.diagnostics : [])
+      .filter((d) => d?.source === 'spellshell' && isRange(d.range))
+      .map((d) => ({ diagnostic: d, range: d.range, word: typeof d.data === 'string' ? d.data : this.wordAt(text, d.range) }));
+    const result = document.check.result;
+    if (misspelled.length === 0 && result?.version === text.version) {
+      const from = text.offsetAt(params.range.start);
+      const to = text.offsetAt(params.range.end);
+      misspelled = result.misspellings.filter(({ start, end }) => start <= to && end >= from).map(({ start, end, word }) => {
+        const range = { start: text.positionAt(start), end: text.positionAt(end) };
+        return { diagnostic: diagnostic(word, range, this.settings.severity), range, word };
+      });
     }
+    // A word that is no longer where the editor saw it gets no replacement (the commands still
+    // make sense).
+    for (const entry of misspelled) entry.current = this.wordAt(text, entry.range) === entry.word;
     const service = context.service;
-    const actions = await codeActions({
+    return codeActions({
       uri: text.uri,
       version: text.version,
-      // A word that is no longer where the editor saw it gets no replacement (the commands
-      // still make sense).
       misspelled,
       suggestionsOf: (word) => {
         if (!service || token.cancelled) return Promise.resolve([]);
@@ -437,7 +441,6 @@ class Server {
       project: Boolean(this.projectDirOf(document, context)),
       versioned: Boolean(this.clientCapabilities.workspace?.workspaceEdit?.documentChanges),
     });
-    return actions.filter((action) => !action.edit || misspelled.some(({ range, word }) => action.diagnostics[0].range === range && this.wordAt(text, range) === word));
   }
 
   wordAt(text, range) {

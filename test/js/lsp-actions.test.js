@@ -50,6 +50,10 @@ suite('language server: quick fixes', () => {
     const titles = async (range, given) => (await actionsAt(client, doc, range, given)).map((a) => a.title);
     assert.deepEqual((await titles(at(0, 0, 16), [])).filter((title) => title.startsWith('Replace')), ['Replace with "line"', 'Replace with "two"']);
     assert.deepEqual(await titles(at(0, 0, 1), []), []);
+    // A client that drops `data`: the word is read from the text.
+    const { data, ...withoutData } = diagnostics[1];
+    assert.equal(data, 'tow');
+    assert.deepEqual((await titles(at(0, 14, 14), [withoutData]))[0], 'Replace with "two"');
     client.change(doc, 2, [{ range: at(0, 4, 8), text: 'line' }]);
     await client.diagnostics(doc, 2);
     // The editor still shows the old diagnostic of "lnie": the word is gone, so is its fix.
