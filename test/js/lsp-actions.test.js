@@ -51,7 +51,7 @@ suite('language server: quick fixes', () => {
     assert.deepEqual((await titles(at(0, 0, 16), [])).filter((title) => title.startsWith('Replace')), ['Replace with "line"', 'Replace with "two"']);
     assert.deepEqual(await titles(at(0, 0, 1), []), []);
     // A client that drops `data`: the word is read from the text.
-    const { data, ...withoutData } = diagnostics[1];
+    const { data, ...withoutData } = diagnostics[2];
     assert.equal(data, 'tow');
     assert.deepEqual((await titles(at(0, 14, 14), [withoutData]))[0], 'Replace with "two"');
     client.change(doc, 2, [{ range: at(0, 4, 8), text: 'line' }]);
