@@ -120,4 +120,4 @@ function makeInputs({ dataDir, baseline, dictionaryDir }) {
   return { running: 100000, correct: correct.length, misspelled: misspelled.length };
 }
 
-module.exports = { makeInputs };
+module.exports = { makeInputs, random };

@@ -12,22 +12,14 @@ const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
 const { FrameReader } = require('../lib/lsp/framing');
+// Seeded: every run edits the same places.
+const { random } = require('./inputs');
 
 const bin = path.join(__dirname, '..', 'bin', 'spellshell.js');
 const dictionaryDir = process.env.SPELLSHELL_DICTIONARY_DIR || '/usr/share/hunspell';
 const runs = Number(process.env.BENCH_RUNS || 3);
 const edits = Number(process.env.BENCH_EDITS || 200);
 const SIZE = 1024 * 1024;
-
-// mulberry32, seeded: every run edits the same places.
-function random(seed) {
-  return () => {
-    seed = (seed + 0x6d2b79f5) | 0;
-    let t = Math.imul(seed ^ (seed >>> 15), 1 | seed);
-    t = (t + Math.imul(t ^ (t >>> 7), 61 | t)) ^ t;
-    return ((t ^ (t >>> 14)) >>> 0) / 4294967296;
-  };
-}
 
 // About 1 MB of Markdown: the licence texts' paragraphs, a heading every 8 of them and a fenced
 // code block every 5, repeated until the size is reached.

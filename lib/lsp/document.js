@@ -22,6 +22,18 @@ function lineStartsIn(text, from, to, base = 0) {
   return starts;
 }
 
+// The index of the last of the increasing `values` that is at most `value` (0 when none is).
+function lastAtMost(values, value) {
+  let low = 0;
+  let high = values.length - 1;
+  while (low < high) {
+    const middle = (low + high + 1) >> 1;
+    if (values[middle] <= value) low = middle;
+    else high = middle - 1;
+  }
+  return low;
+}
+
 function chunksOf(text) {
   if (text.length <= 2 * CHUNK) return [text];
   const chunks = [];
@@ -61,15 +73,7 @@ class TextDocument {
 
   // The chunk holding `offset` (the last one for the end).
   chunkAt(offset) {
-    const starts = this.chunkStarts;
-    let low = 0;
-    let high = starts.length - 1;
-    while (low < high) {
-      const middle = (low + high + 1) >> 1;
-      if (starts[middle] <= offset) low = middle;
-      else high = middle - 1;
-    }
-    return low;
+    return lastAtMost(this.chunkStarts, offset);
   }
 
   slice(from, to = this.length) {
@@ -105,15 +109,8 @@ class TextDocument {
   }
 
   positionAt(offset) {
-    const starts = this.lineStarts;
-    let low = 0;
-    let high = starts.length - 1;
-    while (low < high) {
-      const middle = (low + high + 1) >> 1;
-      if (starts[middle] <= offset) low = middle;
-      else high = middle - 1;
-    }
-    return { line: low, character: offset - starts[low] };
+    const line = lastAtMost(this.lineStarts, offset);
+    return { line, character: offset - this.lineStarts[line] };
   }
 
   // The positions of increasing offsets, walking the lines once.

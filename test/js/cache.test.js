@@ -5,19 +5,9 @@ const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const path = require('node:path');
 const { suite, test } = require('node:test');
-const { addon, fixtureDictionary } = require('./helpers');
+const { addon, fixtureDictionary, random } = require('./helpers');
 
 const { Spellchecker } = addon;
-
-// mulberry32, so a failure can be replayed.
-function random(seed) {
-  return () => {
-    seed = (seed + 0x6d2b79f5) | 0;
-    let t = Math.imul(seed ^ (seed >>> 15), 1 | seed);
-    t = (t + Math.imul(t ^ (t >>> 7), 61 | t)) ^ t;
-    return ((t ^ (t >>> 14)) >>> 0) / 4294967296;
-  };
-}
 
 suite('answer cache', () => {
   test('every answer follows add, remove and setDictionary at once', (t) => {

@@ -25,4 +25,14 @@ function fixtureDictionary(t, language = 'xx_TEST', words = ['hello', 'world', '
   return dir;
 }
 
-module.exports = { addon, systemDictionaryDir, fixtureDictionary, hasSpellService };
+// mulberry32: a small seeded generator, so that a failure can be replayed.
+function random(seed) {
+  return () => {
+    seed = (seed + 0x6d2b79f5) | 0;
+    let t = Math.imul(seed ^ (seed >>> 15), 1 | seed);
+    t = (t + Math.imul(t ^ (t >>> 7), 61 | t)) ^ t;
+    return ((t ^ (t >>> 14)) >>> 0) / 4294967296;
+  };
+}
+
+module.exports = { addon, systemDictionaryDir, fixtureDictionary, hasSpellService, random };

@@ -11,16 +11,7 @@ const { TextDocument } = require('../../lib/lsp/document');
 const { blockStarts } = require('../../lib/lsp/blocks');
 const { DocumentCheck } = require('../../lib/lsp/document-check');
 const { uriToPath } = require('../../lib/lsp/uri');
-
-// mulberry32: seeded, so that a failure can be replayed.
-function random(seed) {
-  return () => {
-    seed = (seed + 0x6d2b79f5) | 0;
-    let t = Math.imul(seed ^ (seed >>> 15), 1 | seed);
-    t = (t + Math.imul(t ^ (t >>> 7), 61 | t)) ^ t;
-    return ((t ^ (t >>> 14)) >>> 0) / 4294967296;
-  };
-}
+const { random } = require('./helpers');
 
 // The protocol's lines, the plain way: split at CRLF, CR or LF.
 const linesOf = (text) => text.split(/\r\n|\r|\n/);
