@@ -306,9 +306,11 @@ class Server {
     if (!isObject(item) || typeof item.uri !== 'string' || typeof item.text !== 'string') {
       return this.log(MessageType.Error, 'didOpen without a text document');
     }
-    this.documents.get(item.uri)?.check.abort();
+    // Opened again without a close: the new text replaces the old document.
+    const previous = this.documents.get(item.uri);
+    if (previous) this.forgetDocument(previous);
     const document = {
-      text: new TextDocument(item.uri, typeof item.languageId === 'string' ? item.languageId : 'plaintext', item.version, item.text),
+      content: new TextDocument(item.uri, typeof item.languageId === 'string' ? item.languageId : 'plaintext', item.version, item.text),
       path: uriToPath(item.uri, this.platform),
       check: new DocumentCheck(),
       ignored: new PersonalWords(),
@@ -319,7 +321,7 @@ class Server {
       timer: null,
       closed: false,
     };
-    document.languageId = document.text.languageId;
+    document.languageId = document.content.languageId;
     document.context = this.contextOf(document);
     this.documents.set(item.uri, document);
     this.schedule(document);
@@ -332,7 +334,7 @@ class Server {
     if (!Array.isArray(params.contentChanges)) return this.log(MessageType.Error, `didChange for ${uri} without contentChanges`);
     document.check.abort();
     try {
-      document.check.edited(document.text.update(params.contentChanges, params.textDocument.version));
+      document.check.edited(document.content.update(params.contentChanges, params.textDocument.version));
     } catch (error) {
       // Some changes may have been applied: the whole document is checked again.
       document.check.forget();
@@ -346,12 +348,16 @@ class Server {
     const uri = params?.textDocument?.uri;
     const document = this.documents.get(uri);
     if (!document) return this.log(MessageType.Error, `didClose for ${uri}, which is not open`);
-    document.closed = true;
-    document.check.abort();
-    if (document.timer) clearImmediate(document.timer);
+    this.forgetDocument(document);
     this.documents.delete(uri);
     // An editor keeps what it was last told; a closed document shows nothing.
     this.connection.notify('textDocument/publishDiagnostics', { uri, diagnostics: [] });
+  }
+
+  forgetDocument(document) {
+    document.closed = true;
+    document.check.abort();
+    if (document.timer) clearImmediate(document.timer);
   }
 
   // Checks the document after the edits of this turn of the event loop (an editor sends a burst
@@ -366,24 +372,24 @@ class Server {
   }
 
   async runCheck(document) {
-    const startedAt = document.text.version;
+    const startedAt = document.content.version;
     let context;
     try {
       context = await document.context;
     } catch (error) {
-      return this.log(MessageType.Error, `${document.text.uri}: ${error.message}`);
+      return this.log(MessageType.Error, `${document.content.uri}: ${error.message}`);
     }
-    if (document.closed || document.text.version !== startedAt || document.timer) return;
-    if (!context.service) return this.connection.notify('textDocument/publishDiagnostics', { uri: document.text.uri, diagnostics: [] });
+    if (document.closed || document.content.version !== startedAt || document.timer) return;
+    if (!context.service) return this.connection.notify('textDocument/publishDiagnostics', { uri: document.content.uri, diagnostics: [] });
     try {
-      await document.check.run(document.text, context.service, context.format);
+      await document.check.run(document.content, context.service, context.format);
     } catch (error) {
       if (error?.name === 'AbortError' || document.closed) return undefined;
       if (document.retries-- > 0) {
-        this.log(MessageType.Warning, `checking ${document.text.uri} again: ${error.message}`);
+        this.log(MessageType.Warning, `checking ${document.content.uri} again: ${error.message}`);
         return this.schedule(document);
       }
-      return this.log(MessageType.Error, `cannot check ${document.text.uri}: ${error.message}`);
+      return this.log(MessageType.Error, `cannot check ${document.content.uri}: ${error.message}`);
     }
     return this.publish(document);
   }
@@ -392,15 +398,15 @@ class Server {
   // in it or listed by its project. Nothing while a newer check is due.
   async publish(document) {
     const result = document.check.result;
-    if (document.closed || !result || result.version !== document.text.version) return;
+    if (document.closed || !result || result.version !== document.content.version) return;
     const context = await document.context;
-    if (document.closed || document.check.result !== result || result.version !== document.text.version) return;
+    if (document.closed || document.check.result !== result || result.version !== document.content.version) return;
     const key = `${this.settings.severity} ${document.generation}`;
     const shown = (word) => {
       const nfc = word.normalize('NFC');
       return !document.ignored.has(nfc) && !context.projectWords.has(nfc);
     };
-    const params = document.diagnostics.paramsJson(document.text, result, { severity: this.settings.severity, shown, key });
+    const params = document.diagnostics.paramsJson(document.content, result, { severity: this.settings.severity, shown, key });
     this.connection.notifyJson('textDocument/publishDiagnostics', params);
   }
 
@@ -410,7 +416,7 @@ class Server {
     const document = this.documentOf(params);
     if (!isRange(params.range)) throw invalidParams('codeAction needs a range');
     const context = await document.context;
-    const text = document.text;
+    const text = document.content;
     // The diagnostics the editor shows under the range (the word from `data`, or from the text
     // when a client drops `data`); an editor that sends none gets those of the last check
     // under the range, when it is up to date.
