@@ -5,6 +5,7 @@
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const path = require('node:path');
+const { pathToFileURL } = require('node:url');
 const { suite, test } = require('node:test');
 const { summary } = require('./lsp/client');
 const { setUp, recording } = require('./lsp/setup');
@@ -88,6 +89,22 @@ suite('language server: adding and ignoring words', () => {
     assert.deepEqual(JSON.parse(fs.readFileSync(path.join(dir, '.spellshell.json'), 'utf8')), { words: ['hord'] });
     assert.deepEqual(summary(await client.diagnostics(uri('sub/a.txt'))), ['lnie 0:5-0:9']);
     assert.deepEqual(summary(await client.diagnostics(uri('b.txt'))), []);
+  });
+
+  test('outside every workspace folder the project file goes beside the document; folders added later count', async (t) => {
+    const { client, uri, dir } = await setUp(t, {}, { workspace: false });
+    fs.mkdirSync(path.join(dir, 'a'));
+    fs.mkdirSync(path.join(dir, 'b'));
+    client.open(uri('a/x.txt'), 'hord');
+    await client.diagnostics(uri('a/x.txt'));
+    await command(client, 'spellshell.addToProjectWords', uri('a/x.txt'), 'hord');
+    assert.deepEqual(JSON.parse(fs.readFileSync(path.join(dir, 'a', '.spellshell.json'), 'utf8')), { words: ['hord'] });
+    client.notify('workspace/didChangeWorkspaceFolders', { event: { added: [{ uri: pathToFileURL(dir).href, name: 'fixture' }], removed: [] } });
+    client.open(uri('b/y.txt'), 'lnie');
+    await client.diagnostics(uri('b/y.txt'));
+    await command(client, 'spellshell.addToProjectWords', uri('b/y.txt'), 'lnie');
+    assert.deepEqual(JSON.parse(fs.readFileSync(path.join(dir, '.spellshell.json'), 'utf8')), { words: ['lnie'] });
+    assert.equal(fs.existsSync(path.join(dir, 'b', '.spellshell.json')), false);
   });
 
   test('ignoring a word hides it in that document only', async (t) => {
