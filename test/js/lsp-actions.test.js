@@ -99,11 +99,15 @@ suite('language server: adding and ignoring words', () => {
     await client.diagnostics(uri('a/x.txt'));
     await command(client, 'spellshell.addToProjectWords', uri('a/x.txt'), 'hord');
     assert.deepEqual(JSON.parse(fs.readFileSync(path.join(dir, 'a', '.spellshell.json'), 'utf8')), { words: ['hord'] });
+    assert.deepEqual(await client.diagnostics(uri('a/x.txt')), []);
     client.notify('workspace/didChangeWorkspaceFolders', { event: { added: [{ uri: pathToFileURL(dir).href, name: 'fixture' }], removed: [] } });
     client.open(uri('b/y.txt'), 'lnie');
     await client.diagnostics(uri('b/y.txt'));
     await command(client, 'spellshell.addToProjectWords', uri('b/y.txt'), 'lnie');
     assert.deepEqual(JSON.parse(fs.readFileSync(path.join(dir, '.spellshell.json'), 'utf8')), { words: ['lnie'] });
+    // Both documents are published again once their project files were read anew.
+    assert.deepEqual(await client.diagnostics(uri('b/y.txt')), []);
+    assert.deepEqual(await client.diagnostics(uri('a/x.txt')), []);
     assert.equal(fs.existsSync(path.join(dir, 'b', '.spellshell.json')), false);
   });
 
