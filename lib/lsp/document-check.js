@@ -12,6 +12,23 @@ const { blockStarts, scanBlocks } = require('./blocks');
 const RECENT = 256;
 
 const abortError = () => new DOMException('This operation was aborted', 'AbortError');
+const NONE = Object.freeze([]);
+
+// Above 256 Ki UTF-16 units to check (a document just opened, most likely), the blocks of the
+// first 64 Ki go first, on their own: their diagnostics (the top of the document, what an
+// editor shows first) are published while the rest is checked.
+const PARTS_ABOVE = 256 * 1024;
+const FIRST_PART = 64 * 1024;
+
+function parts(missing, texts) {
+  let total = 0;
+  for (const i of missing) total += texts.get(i).length;
+  if (total <= PARTS_ABOVE) return missing.length > 0 ? [missing] : [];
+  let size = 0;
+  let split = 0;
+  while (split < missing.length && size < FIRST_PART) size += texts.get(missing[split++]).length;
+  return [missing.slice(0, split), missing.slice(split)].filter((part) => part.length > 0);
+}
 
 // A finished check: its blocks (`starts`), each block's misspellings (`results`, offsets within
 // the block; an unchanged block keeps the very same array from check to check) and, built when
@@ -117,9 +134,10 @@ class DocumentCheck {
     return { starts, results };
   }
 
-  // Resolves to a CheckResult, or rejects: with
-  // an AbortError when a newer check started, or with the service's error.
-  async run(document, service, format) {
+  // Resolves to a CheckResult, or rejects: with an AbortError when a newer check started, or
+  // with the service's error. A long check goes in two parts; onPart(result) is told of the
+  // first one's.
+  async run(document, service, format, onPart) {
     this.abort();
     const controller = new AbortController();
     this.controller = controller;
@@ -138,27 +156,34 @@ class DocumentCheck {
         texts.set(i, text);
       }
     }
-    if (missing.length > 0) {
-      const found = await service.check(missing.map((i) => texts.get(i)).join(''), { format, signal: controller.signal });
+    let checked = 0;
+    for (const part of parts(missing, texts)) {
+      const found = await service.check(part.map((i) => texts.get(i)).join(''), { format, signal: controller.signal });
       if (controller.signal.aborted) throw abortError();
-      for (const i of missing) results[i] = [];
+      for (const i of part) results[i] = [];
       let k = 0;
       let base = 0;
       for (const { start, end: stop, word } of found) {
-        while (start >= base + texts.get(missing[k]).length) base += texts.get(missing[k++]).length;
-        results[missing[k]].push({ start: start - base, end: stop - base, word });
+        while (start >= base + texts.get(part[k]).length) base += texts.get(part[k++]).length;
+        results[part[k]].push({ start: start - base, end: stop - base, word });
       }
-      // Remembered only for blocks of one edit: the first check of a large document would
-      // fill the memory with blocks that the base keeps anyway.
-      if (missing.length <= RECENT) {
-        for (const i of missing) {
-          this.recent.delete(texts.get(i));
-          this.recent.set(texts.get(i), results[i]);
-        }
-        for (const key of this.recent.keys()) {
-          if (this.recent.size <= RECENT) break;
-          this.recent.delete(key);
-        }
+      checked += part.length;
+      if (checked < missing.length && onPart) {
+        // The blocks still to check count as clean meanwhile.
+        this.result = new CheckResult(version, starts, Array.from(results, (r) => r ?? NONE));
+        onPart(this.result);
+      }
+    }
+    // Remembered only for blocks of one edit: the first check of a large document would fill
+    // the memory with blocks that the base keeps anyway.
+    if (missing.length <= RECENT) {
+      for (const i of missing) {
+        this.recent.delete(texts.get(i));
+        this.recent.set(texts.get(i), results[i]);
+      }
+      for (const key of this.recent.keys()) {
+        if (this.recent.size <= RECENT) break;
+        this.recent.delete(key);
       }
     }
     if (this.controller === controller) this.controller = null;

@@ -149,6 +149,9 @@ class Server {
       }).catch(() => {});
     }
     if (workspace.configuration) this.configured = this.pullSettings();
+    // The dictionaries load while the editor opens its first document (a few hundred
+    // milliseconds for one language): that of the first workspace folder, or the settings'.
+    this.contextOf({ path: null, languageId: 'plaintext' }).catch(() => {});
   }
 
   pullSettings() {
@@ -382,7 +385,7 @@ class Server {
     if (document.closed || document.content.version !== startedAt || document.timer) return;
     if (!context.service) return this.connection.notify('textDocument/publishDiagnostics', { uri: document.content.uri, diagnostics: [] });
     try {
-      await document.check.run(document.content, context.service, context.format);
+      await document.check.run(document.content, context.service, context.format, () => this.publish(document));
     } catch (error) {
       if (error?.name === 'AbortError' || document.closed) return undefined;
       if (document.retries-- > 0) {

@@ -72,6 +72,19 @@ suite('language server: documents and diagnostics', () => {
     assert.deepEqual(calls.map((c) => c.text).slice(1), ['the second line\n\n', 'one two thre\n']);
   });
 
+  test('a large document just opened gets the diagnostics of its top first, then all of them', async (t) => {
+    const { client, uri } = await setUp(t);
+    const doc = uri('large.md');
+    const paragraph = 'hello world wrod\n\n';
+    client.open(doc, paragraph.repeat(20000), 'markdown'); // 360,000 units
+    const first = await client.diagnostics(doc, 1);
+    const all = await client.diagnostics(doc, 1);
+    assert.equal(all.length, 20000);
+    // The paragraphs up to the one that reaches 64 Ki units: 3641 of 18 units.
+    assert.equal(first.length, Math.ceil(64 * 1024 / paragraph.length));
+    assert.deepEqual(first, all.slice(0, first.length));
+  });
+
   test('the newest edit wins: older checks are aborted, requests are answered while a check runs', async (t) => {
     const { calls, gate, openService } = recording();
     const { client, uri } = await setUp(t, {}, { openService });
