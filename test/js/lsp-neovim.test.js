@@ -51,7 +51,7 @@ suite('language server in Neovim', () => {
     });
     assert.equal(run.error, undefined, 'nvim ended in time');
     const lines = fs.readFileSync(out, 'utf8').trimEnd().split('\n');
-    for (const line of lines) t.diagnostic(line);
+    for (const line of lines) t.diagnostic(line.replace(/\t/g, ' | '));
     const diagnostics = lines.filter((line) => line.startsWith('diagnostic\t'));
     const prose = 'diagnostic\t3\t3\tspellshell\t3\t"wrold" is misspelled';
     assert.equal(diagnostics[0], prose);
