@@ -44,7 +44,8 @@ class Connection {
   listen() {
     return new Promise((resolve) => {
       this.finish = resolve;
-      this.input.on('data', (chunk) => this.reader.push(chunk));
+      this.onData = (chunk) => this.reader.push(chunk);
+      this.input.on('data', this.onData);
       this.input.on('end', () => this.close());
       this.input.on('error', () => this.close());
     });
@@ -55,7 +56,7 @@ class Connection {
     this.closed = true;
     for (const { reject } of this.pending.values()) reject(new Error('the connection is closed'));
     this.pending.clear();
-    this.input.removeAllListeners('data');
+    if (this.onData) this.input.removeListener('data', this.onData);
     this.finish?.();
   }
 

@@ -7,16 +7,11 @@ const { Server } = require('./server');
 // protocol gives: 0 after a shutdown request, 1 otherwise.
 async function run({ input = process.stdin, output = process.stdout, env = process.env, platform = process.platform, openService } = {}) {
   let server;
-  let exited = false;
   const connection = new Connection(input, output, {
     request: (method, params, token) => server.request(method, params, token),
     notification: (method, params) => {
-      if (method === 'exit') {
-        exited = true;
-        connection.close();
-      } else {
-        server.notification(method, params);
-      }
+      if (method === 'exit') connection.close();
+      else server.notification(method, params);
     },
     failed: (method, error) => server.failed(method, error),
   });
