@@ -87,6 +87,9 @@ class Server {
         return this.didChangeConfiguration(params);
       case 'workspace/didChangeWorkspaceFolders':
         return this.didChangeWorkspaceFolders(params);
+      case 'workspace/didChangeWatchedFiles':
+        this.projects.clear();
+        return this.refresh();
       default:
         return undefined; // a notification the server does not know is ignored
     }
@@ -146,6 +149,12 @@ class Server {
       // Editors that pull their settings send this notification only to those who ask.
       this.connection.request('client/registerCapability', {
         registrations: [{ id: 'spellshell-configuration', method: 'workspace/didChangeConfiguration', registerOptions: { section: 'spellshell' } }],
+      }).catch(() => {});
+    }
+    if (workspace.didChangeWatchedFiles?.dynamicRegistration) {
+      // The editor tells of project files made, changed or deleted by hand or by other tools.
+      this.connection.request('client/registerCapability', {
+        registrations: [{ id: 'spellshell-project-files', method: 'workspace/didChangeWatchedFiles', registerOptions: { watchers: [{ globPattern: '**/.spellshell.json' }] } }],
       }).catch(() => {});
     }
     if (workspace.configuration) this.configured = this.pullSettings();
@@ -270,13 +279,19 @@ class Server {
   // made anew, and each document checked again (recheck) or its diagnostics published again.
   refresh({ recheck = false, only = null } = {}) {
     for (const document of this.documents.values()) {
+      const previous = document.context.catch(() => null);
       document.context = this.contextOf(document);
       document.generation++;
       if (recheck && (only === null || only.has(document))) {
         document.check.forget();
         this.schedule(document);
       } else {
-        document.context.then(() => this.publish(document), () => {});
+        // A project file that now names other languages or formats means another check.
+        Promise.all([previous, document.context]).then(([before, after]) => {
+          if (before?.entry === after.entry && before?.format === after.format) return this.publish(document);
+          document.check.forget();
+          return this.schedule(document);
+        }, () => {});
       }
     }
     if (recheck && only === null) this.closeUnused();

@@ -148,6 +148,23 @@ suite('language server: settings', () => {
     assert.deepEqual(summary(await client.diagnostics(uri('b.txt'))), ['bonjour 0:0-0:7']);
   });
 
+  test('a project file changed outside the editor applies once the editor tells of it', async (t) => {
+    const registrations = [];
+    const answers = { 'client/registerCapability': (params) => { registrations.push(...params.registrations); return null; } };
+    const { client, uri, dir } = await setUp(t, {}, { capabilities: { workspace: { didChangeWatchedFiles: { dynamicRegistration: true } } }, answers });
+    client.open(uri('a.txt'), 'hord bonjour');
+    assert.deepEqual(summary(await client.diagnostics(uri('a.txt'))), ['hord 0:0-0:4', 'bonjour 0:5-0:12']);
+    assert.deepEqual(registrations, [{ id: 'spellshell-project-files', method: 'workspace/didChangeWatchedFiles', registerOptions: { watchers: [{ globPattern: '**/.spellshell.json' }] } }]);
+    const file = path.join(dir, '.spellshell.json');
+    const changed = () => client.notify('workspace/didChangeWatchedFiles', { changes: [{ uri: pathToFileURL(file).href, type: 2 }] });
+    fs.writeFileSync(file, JSON.stringify({ words: ['hord'] }));
+    changed();
+    assert.deepEqual(summary(await client.diagnostics(uri('a.txt'))), ['bonjour 0:5-0:12']);
+    fs.writeFileSync(file, JSON.stringify({ languages: ['xx_TWO'] }));
+    changed();
+    assert.deepEqual(summary(await client.diagnostics(uri('a.txt'))), ['hord 0:0-0:4']);
+  });
+
   test('editors that pull their configuration are asked for section spellshell, again after a change', async (t) => {
     let severity = 'hint';
     const answers = (dir) => ({
