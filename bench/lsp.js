@@ -13,7 +13,7 @@ const { spawn } = require('node:child_process');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const { FrameReader } = require('../lib/lsp/framing');
+const { FrameReader, frame } = require('../lib/lsp/framing');
 // Seeded: every run edits the same places.
 const { random } = require('./inputs');
 
@@ -80,10 +80,7 @@ async function runServer(languages, text) {
     }
   }, (error) => { throw new Error(error); });
   child.stdout.on('data', (chunk) => reader.push(chunk));
-  const send = (message) => {
-    const json = JSON.stringify({ jsonrpc: '2.0', ...message });
-    child.stdin.write(`Content-Length: ${Buffer.byteLength(json)}\r\n\r\n${json}`);
-  };
+  const send = (message) => child.stdin.write(frame(JSON.stringify({ jsonrpc: '2.0', ...message })));
   const request = (method, params) => new Promise((resolve) => {
     const id = ++requests;
     replies.set(id, resolve);

@@ -7,7 +7,7 @@ const { spawn } = require('node:child_process');
 const path = require('node:path');
 const { pathToFileURL } = require('node:url');
 const { suite, test } = require('node:test');
-const { Client, summary } = require('./lsp/client');
+const { Client, summary, frameOf } = require('./lsp/client');
 const { setUp } = require('./lsp/setup');
 const { fixtureDictionary, systemDictionaryDir } = require('./helpers');
 
@@ -40,12 +40,11 @@ suite('language server: bad input gets error responses, and the server goes on',
 
   test('a frame split at every byte, and several frames in one chunk, are read alike', async (t) => {
     const { client, uri } = await setUp(t);
-    const frame = (message) => { const json = JSON.stringify({ jsonrpc: '2.0', ...message }); return `Content-Length: ${Buffer.byteLength(json)}\r\n\r\n${json}`; };
-    const bytes = Buffer.from(frame({ method: 'textDocument/didOpen', params: { textDocument: { uri: uri('a.txt'), languageId: 'plaintext', version: 1, text: 'wröd 😀 lnie' } } }));
+    const bytes = Buffer.from(frameOf({ method: 'textDocument/didOpen', params: { textDocument: { uri: uri('a.txt'), languageId: 'plaintext', version: 1, text: 'wröd 😀 lnie' } } }));
     for (let i = 0; i < bytes.length; i++) client.write(bytes.subarray(i, i + 1));
     assert.deepEqual(summary(await client.diagnostics(uri('a.txt'))), ['wröd 0:0-0:4', 'lnie 0:8-0:12']);
-    client.write(frame({ method: 'textDocument/didOpen', params: { textDocument: { uri: uri('b.txt'), languageId: 'plaintext', version: 1, text: 'tow' } } })
-      + frame({ id: 'two', method: 'no/such/method' }));
+    client.write(frameOf({ method: 'textDocument/didOpen', params: { textDocument: { uri: uri('b.txt'), languageId: 'plaintext', version: 1, text: 'tow' } } })
+      + frameOf({ id: 'two', method: 'no/such/method' }));
     assert.deepEqual(summary(await client.diagnostics(uri('b.txt'))), ['tow 0:0-0:3']);
     assert.equal((await error(client)).id, 'two');
   });
@@ -68,6 +67,16 @@ suite('language server: bad input gets error responses, and the server goes on',
     assert.deepEqual(params, { type: 1, message: `spellshell: didChange for ${uri('nowhere.txt')}, which is not open` });
     client.open(uri('a.txt'), 'tow');
     assert.deepEqual(summary(await client.diagnostics(uri('a.txt'))), ['tow 0:0-0:3']);
+  });
+
+  test('a request cancelled before it is answered gets RequestCancelled', async (t) => {
+    const { client, uri } = await setUp(t);
+    client.open(uri('a.txt'), 'wrod');
+    const diagnostics = await client.diagnostics(uri('a.txt'));
+    client.write(frameOf({ id: 'fix', method: 'textDocument/codeAction', params: { textDocument: { uri: uri('a.txt') }, range: diagnostics[0].range, context: { diagnostics } } })
+      + frameOf({ method: '$/cancelRequest', params: { id: 'fix' } }));
+    const { jsonrpc, ...answer } = await error(client);
+    assert.deepEqual(answer, { id: 'fix', error: { code: -32800, message: 'cancelled' } });
   });
 
   test('requests before initialize and after shutdown are refused; notifications then are dropped', async (t) => {

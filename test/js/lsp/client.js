@@ -6,13 +6,16 @@
 const { spawn } = require('node:child_process');
 const path = require('node:path');
 const { PassThrough } = require('node:stream');
-const { FrameReader } = require('../../../lib/lsp/framing');
+const { FrameReader, frame } = require('../../../lib/lsp/framing');
 const { run } = require('../../../lib/lsp');
 
 const bin = path.join(__dirname, '..', '..', '..', 'bin', 'spellshell.js');
 // Long enough for a worker to start and load a dictionary on a busy machine; a test that waits
 // this long has failed.
 const WAIT_MS = 20000;
+
+// A message as the bytes of its frame.
+const frameOf = (message) => frame(JSON.stringify({ jsonrpc: '2.0', ...message }));
 
 class Client {
   constructor(input, output) {
@@ -62,8 +65,7 @@ class Client {
   }
 
   send(message) {
-    const json = JSON.stringify({ jsonrpc: '2.0', ...message });
-    this.write(`Content-Length: ${Buffer.byteLength(json)}\r\n\r\n${json}`);
+    this.write(frameOf(message));
   }
 
   // Resolves to the whole response: { id, result } or { id, error }.
@@ -148,4 +150,4 @@ class Client {
 // The words of diagnostics, with their ranges as "line:character-line:character".
 const summary = (diagnostics) => diagnostics.map(({ data, range: { start, end } }) => `${data} ${start.line}:${start.character}-${end.line}:${end.character}`);
 
-module.exports = { Client, summary, bin };
+module.exports = { Client, summary, frameOf, bin };
