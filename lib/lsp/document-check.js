@@ -194,4 +194,4 @@ class DocumentCheck {
   }
 }
 
-module.exports = { DocumentCheck, CheckResult };
+module.exports = { DocumentCheck };

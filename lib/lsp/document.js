@@ -182,4 +182,4 @@ class TextDocument {
 const isPosition = (p) => p !== null && typeof p === 'object' && Number.isInteger(p.line) && Number.isInteger(p.character);
 const isRange = (r) => r !== null && typeof r === 'object' && isPosition(r.start) && isPosition(r.end);
 
-module.exports = { TextDocument, isRange, isPosition };
+module.exports = { TextDocument, isRange };

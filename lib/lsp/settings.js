@@ -68,4 +68,4 @@ function readSettings(raw) {
   return { settings, warnings };
 }
 
-module.exports = { readSettings, sectionOf, expandHome, DEFAULTS };
+module.exports = { readSettings, sectionOf };

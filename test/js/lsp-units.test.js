@@ -11,6 +11,7 @@ const { TextDocument } = require('../../lib/lsp/document');
 const { blockStarts } = require('../../lib/lsp/blocks');
 const { DocumentCheck } = require('../../lib/lsp/document-check');
 const { uriToPath } = require('../../lib/lsp/uri');
+const { readSettings } = require('../../lib/lsp/settings');
 const { random } = require('./helpers');
 
 // The protocol's lines, the plain way: split at CRLF, CR or LF.
@@ -140,6 +141,33 @@ suite('language server: re-checking after edits', () => {
       }
     }
   });
+});
+
+suite('language server: settings', () => {
+  const home = os.homedir();
+  const rows = [
+    // [given, what differs from the defaults, warnings]
+    [undefined, {}, []],
+    [{ spellshell: { languages: 'en_US, de' } }, { languages: ['en_US', 'de'] }, []],
+    [{ languages: ['fr'], severity: 'Warning', suggestions: 0 }, { languages: ['fr'], severity: 2, suggestions: 0 }, []],
+    [{ personalDictionary: null, severity: 4 }, { personalDictionary: null, severity: 4 }, []],
+    [{ personalDictionary: '' }, { personalDictionary: null }, []],
+    [{ personalDictionary: '~/words.txt', dictionaryDirs: ['~/dicts'] }, { personalDictionary: path.join(home, 'words.txt'), dictionaryDirs: [path.join(home, 'dicts')] }, []],
+    [{ formats: { plaintext: 'markdown', x: 'nope' } }, { formats: { plaintext: 'markdown' } }, [`spellshell.formats.x: "nope" is not a format (${require('../../lib/formats').FORMATS.join(', ')}); it is left out`]],
+    [{ languages: [], severity: 7, suggestions: -1, dictionaryDirs: 'dir', personalDictionary: 3 }, {}, [
+      'spellshell.languages must be a non-empty array of language names; it is left out',
+      'spellshell.personalDictionary must be a file path, or null; it is left out',
+      'spellshell.dictionaryDirs must be an array of folders; it is left out',
+      'spellshell.severity must be "error", "warning", "information" or "hint"; it is left out',
+      'spellshell.suggestions must be a whole number; it is left out',
+    ]],
+  ];
+  const defaults = readSettings(undefined).settings;
+  for (const [given, differs, warnings] of rows) {
+    test(JSON.stringify(given) ?? 'nothing', () => {
+      assert.deepEqual(readSettings(given), { settings: { ...defaults, ...differs }, warnings });
+    });
+  }
 });
 
 suite('language server: document URIs to paths', () => {
