@@ -7,7 +7,8 @@
 // small document's diagnostics is a row of its own): the time from didOpen to its first
 // diagnostics (those of its top; target: at most 1 s) and to all of them, then the time from a one-character edit to the diagnostics of that version
 // (BENCH_EDITS edits, default 200, in turn inserting and deleting a letter in a paragraph
-// chosen at random; target: p95 at most 50 ms), and the server's resident memory with the small
+// chosen at random; target: p95 at most 50 ms) with the server's CPU time per edit (its threads
+// together: what the machine's load does not change), and the server's resident memory with the small
 // document alone and after the edits of the large one.
 // BENCH_RUNS (default 3) servers each, the figures over all of them.
 const { spawn } = require('node:child_process');
@@ -52,6 +53,16 @@ function percentile(values, p) {
   return sorted[Math.min(sorted.length - 1, Math.floor(sorted.length * p))];
 }
 
+// The CPU time the process has used, all its threads, in milliseconds (Linux).
+function cpuMilliseconds(pid) {
+  try {
+    const fields = fs.readFileSync(`/proc/${pid}/stat`, 'utf8').replace(/^.*\) /, '').split(' ');
+    return ((Number(fields[11]) + Number(fields[12])) * 1000) / 100; // utime, stime in ticks of 1/100 s
+  } catch {
+    return NaN;
+  }
+}
+
 function rssMegabytes(pid) {
   try {
     const status = fs.readFileSync(`/proc/${pid}/status`, 'utf8');
@@ -81,7 +92,7 @@ async function runServer(languages, text) {
     }
   }, (error) => { throw new Error(error); });
   child.stdout.on('data', (chunk) => reader.push(chunk));
-  const send = (message) => child.stdin.write(frame(JSON.stringify({ jsonrpc: '2.0', ...message })));
+  const send = (message) => child.stdin.write(Buffer.concat(frame(JSON.stringify({ jsonrpc: '2.0', ...message }))));
   const request = (method, params) => new Promise((resolve) => {
     const id = ++requests;
     replies.set(id, resolve);
@@ -110,6 +121,7 @@ async function runServer(languages, text) {
   const prose = lines.map((line, i) => [line, i]).filter(([line]) => /^[A-Za-z]/.test(line) && line.includes(' ')).map(([, i]) => i);
   const next = random(7);
   const latencies = [];
+  const cpuBefore = cpuMilliseconds(child.pid);
   let version = 1;
   let inserted = null;
   for (let i = 0; i < edits; i++) {
@@ -130,11 +142,12 @@ async function runServer(languages, text) {
     await done;
     latencies.push(Number(process.hrtime.bigint() - started) / 1e6);
   }
+  const cpuPerEdit = (cpuMilliseconds(child.pid) - cpuBefore) / edits;
   const rss = rssMegabytes(child.pid);
   await request('shutdown');
   send({ method: 'exit' });
   await new Promise((resolve) => child.on('exit', resolve));
-  return { readyMs, firstMs, allMs, count, latencies, idleRss, rss };
+  return { readyMs, firstMs, allMs, count, latencies, cpuPerEdit, idleRss, rss };
 }
 
 async function main() {
@@ -153,11 +166,12 @@ async function main() {
       `${Math.round(percentile(firsts, 0.5))} (worst ${Math.round(Math.max(...firsts))})`,
       `${Math.round(percentile(alls, 0.5))} (worst ${Math.round(Math.max(...alls))})`,
       `${percentile(latencies, 0.5).toFixed(1)} / ${percentile(latencies, 0.95).toFixed(1)} / ${Math.max(...latencies).toFixed(1)}`,
+      `${percentile(results.map((r) => r.cpuPerEdit), 0.5).toFixed(1)}`,
       `${Math.round(percentile(results.map((r) => r.idleRss), 0.5))} / ${Math.round(percentile(results.map((r) => r.rss), 0.5))}`,
       `${results[0].count}`,
     ]);
   }
-  const header = ['language server, 1 MB Markdown', 'start to a small document\'s diagnostics (ms)', 'first diagnostics (ms)', 'all diagnostics (ms)', 'edit to diagnostics p50 / p95 / max (ms)', 'server RSS, small document / 1 MB one too (MB)', 'diagnostics'];
+  const header = ['language server, 1 MB Markdown', 'start to a small document\'s diagnostics (ms)', 'first diagnostics (ms)', 'all diagnostics (ms)', 'edit to diagnostics p50 / p95 / max (ms)', 'server CPU per edit (ms)', 'server RSS, small document / 1 MB one too (MB)', 'diagnostics'];
   const widths = header.map((h, i) => Math.max(h.length, ...rows.map((r) => r[i].length)));
   const print = (cells) => console.log(cells.map((c, i) => c.padEnd(widths[i])).join(' | '));
   console.log(`\n${runs} servers each, ${edits} edits each, ${(Buffer.byteLength(text) / 1048576).toFixed(2)} MB, ${os.cpus().length} processors, load average ${os.loadavg().map((l) => l.toFixed(2)).join(' ')}`);

@@ -62,7 +62,11 @@ class Connection {
 
   send(message) {
     if (this.closed || this.output.destroyed) return;
-    this.output.write(frame(JSON.stringify({ jsonrpc: '2.0', ...message })));
+    this.write(JSON.stringify({ jsonrpc: '2.0', ...message }));
+  }
+
+  write(json) {
+    for (const bytes of frame(json)) this.output.write(bytes);
   }
 
   error(id, code, message) {
@@ -76,7 +80,7 @@ class Connection {
   // A notification whose params are JSON text already.
   notifyJson(method, paramsJson) {
     if (this.closed || this.output.destroyed) return;
-    this.output.write(frame(`{"jsonrpc":"2.0","method":${JSON.stringify(method)},"params":${paramsJson}}`));
+    this.write(`{"jsonrpc":"2.0","method":${JSON.stringify(method)},"params":${paramsJson}}`);
   }
 
   // A request to the client; resolves to its result, rejects with its error.

@@ -40,11 +40,11 @@ suite('language server: bad input gets error responses, and the server goes on',
 
   test('a frame split at every byte, and several frames in one chunk, are read alike', async (t) => {
     const { client, uri } = await setUp(t);
-    const bytes = Buffer.from(frameOf({ method: 'textDocument/didOpen', params: { textDocument: { uri: uri('a.txt'), languageId: 'plaintext', version: 1, text: 'wröd 😀 lnie' } } }));
+    const bytes = frameOf({ method: 'textDocument/didOpen', params: { textDocument: { uri: uri('a.txt'), languageId: 'plaintext', version: 1, text: 'wröd 😀 lnie' } } });
     for (let i = 0; i < bytes.length; i++) client.write(bytes.subarray(i, i + 1));
     assert.deepEqual(summary(await client.diagnostics(uri('a.txt'))), ['wröd 0:0-0:4', 'lnie 0:8-0:12']);
-    client.write(frameOf({ method: 'textDocument/didOpen', params: { textDocument: { uri: uri('b.txt'), languageId: 'plaintext', version: 1, text: 'tow' } } })
-      + frameOf({ id: 'two', method: 'no/such/method' }));
+    client.write(Buffer.concat([frameOf({ method: 'textDocument/didOpen', params: { textDocument: { uri: uri('b.txt'), languageId: 'plaintext', version: 1, text: 'tow' } } }),
+      frameOf({ id: 'two', method: 'no/such/method' })]));
     assert.deepEqual(summary(await client.diagnostics(uri('b.txt'))), ['tow 0:0-0:3']);
     assert.equal((await error(client)).id, 'two');
   });
@@ -73,8 +73,8 @@ suite('language server: bad input gets error responses, and the server goes on',
     const { client, uri } = await setUp(t);
     client.open(uri('a.txt'), 'wrod');
     const diagnostics = await client.diagnostics(uri('a.txt'));
-    client.write(frameOf({ id: 'fix', method: 'textDocument/codeAction', params: { textDocument: { uri: uri('a.txt') }, range: diagnostics[0].range, context: { diagnostics } } })
-      + frameOf({ method: '$/cancelRequest', params: { id: 'fix' } }));
+    client.write(Buffer.concat([frameOf({ id: 'fix', method: 'textDocument/codeAction', params: { textDocument: { uri: uri('a.txt') }, range: diagnostics[0].range, context: { diagnostics } } }),
+      frameOf({ method: '$/cancelRequest', params: { id: 'fix' } })]));
     const { jsonrpc, ...answer } = await error(client);
     assert.deepEqual(answer, { id: 'fix', error: { code: -32800, message: 'cancelled' } });
   });

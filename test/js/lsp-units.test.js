@@ -10,6 +10,7 @@ const { suite, test } = require('node:test');
 const { TextDocument } = require('../../lib/lsp/document');
 const { blockStarts } = require('../../lib/lsp/blocks');
 const { DocumentCheck } = require('../../lib/lsp/document-check');
+const { DiagnosticsWriter } = require('../../lib/lsp/diagnostics');
 const { uriToPath } = require('../../lib/lsp/uri');
 const { readSettings } = require('../../lib/lsp/settings');
 const { random } = require('./helpers');
@@ -140,6 +141,29 @@ suite('language server: re-checking after edits', () => {
         assert.deepEqual(misspellings, await service.check(document.text), where);
       }
     }
+  });
+});
+
+suite('language server: diagnostics written from kept pieces', () => {
+  test('random edits of a document of hundreds of blocks publish what a writer from scratch would', async () => {
+    const service = { check: async (text) => [...text.matchAll(/\bq\w*/g)].map((m) => ({ start: m.index, end: m.index + m[0].length, word: m[0] })) };
+    const next = random(5);
+    const pieces = ['qa ', 'word ', 'qé😀 ', '\n', '\n\n', '\r\n\r\n'];
+    const piece = () => pieces[Math.floor(next() * pieces.length)];
+    const document = new TextDocument('file:///x', 'plaintext', 1, Array.from({ length: 3000 }, piece).join(''));
+    const check = new DocumentCheck();
+    const writer = new DiagnosticsWriter();
+    let hidden = '';
+    for (let step = 0; step < 120; step++) {
+      const start = Math.floor(next() * (document.length + 1));
+      const end = Math.min(document.length, start + Math.floor(next() * (step % 9 === 0 ? 300 : 3)));
+      check.edited(document.update([{ range: { start: document.positionAt(start), end: document.positionAt(end) }, text: piece() }], step + 2));
+      const result = await check.run(document, service, 'plain');
+      if (step % 20 === 19) hidden = hidden === '' ? 'qa' : ''; // as when a word is ignored, then shown again
+      const options = { severity: 1 + (step % 40 < 20 ? 0 : 2), shown: (word) => word !== hidden, key: `${step % 40 < 20} ${hidden}` };
+      assert.equal(writer.paramsJson(document, result, options), new DiagnosticsWriter().paramsJson(document, result, options), `step ${step}`);
+    }
+    assert.ok(check.base.starts.length > 3 * 64, `${check.base.starts.length} blocks`);
   });
 });
 

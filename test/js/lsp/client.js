@@ -15,7 +15,7 @@ const bin = path.join(__dirname, '..', '..', '..', 'bin', 'spellshell.js');
 const WAIT_MS = 20000;
 
 // A message as the bytes of its frame.
-const frameOf = (message) => frame(JSON.stringify({ jsonrpc: '2.0', ...message }));
+const frameOf = (message) => Buffer.concat(frame(JSON.stringify({ jsonrpc: '2.0', ...message })));
 
 class Client {
   constructor(input, output) {
