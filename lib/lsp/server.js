@@ -2,19 +2,17 @@
 // The language server's logic over a Connection: the life cycle, the open documents and their
 // checks, the diagnostics, the quick fixes and their commands, and the configuration (the
 // editor's settings and each document's project file). All checking goes through SpellService.
-const path = require('node:path');
 const { SpellService } = require('../service');
 const { PersonalWords } = require('../personal-words');
-const { formatForLanguageId, FORMATS } = require('../formats');
-const { findProjectConfig, addProjectWord, defaultPersonalFile } = require('../project-config');
-const { defaultLanguage } = require('../cli');
+const { addProjectWord } = require('../project-config');
 const { ResponseError, ErrorCodes } = require('./connection');
 const { TextDocument, isRange } = require('./document');
 const { DocumentCheck } = require('./document-check');
 const { DiagnosticsWriter, diagnostic } = require('./diagnostics');
 const { codeActions, COMMANDS } = require('./code-actions');
 const { readSettings, sectionOf } = require('./settings');
-const { uriToPath, isInside } = require('./uri');
+const { uriToPath } = require('./uri');
+const { Workspace } = require('./workspace');
 const { version } = require('../../package.json');
 
 const MessageType = { Error: 1, Warning: 2, Info: 3, Log: 4 };
@@ -35,19 +33,19 @@ class Server {
   // options: { env, platform, openService(options) -> Promise<SpellService> }
   constructor(connection, { env = process.env, platform = process.platform, openService = (o) => SpellService.open(o) } = {}) {
     this.connection = connection;
-    this.env = env;
     this.platform = platform;
-    this.path = platform === 'win32' ? path.win32 : path.posix;
-    this.openService = openService;
     this.state = 'new'; // 'new' | 'running' | 'shutdown'
     this.documents = new Map(); // uri -> open document's state
-    this.services = new Map(); // options key -> { options, ready: Promise<SpellService|null> }
-    this.projects = new Map(); // folder -> Promise<project config or null>
-    this.folders = [];
+    this.workspace = new Workspace({
+      env,
+      platform,
+      openService,
+      warn: (message) => this.show(MessageType.Warning, message),
+      fail: (message) => this.show(MessageType.Error, message),
+    });
     this.clientCapabilities = {};
     this.settings = readSettings(undefined).settings;
     this.configured = Promise.resolve();
-    this.generation = 0; // counts the changes of settings
   }
 
   // ---- the protocol ----
@@ -88,7 +86,7 @@ class Server {
       case 'workspace/didChangeWorkspaceFolders':
         return this.didChangeWorkspaceFolders(params);
       case 'workspace/didChangeWatchedFiles':
-        this.projects.clear();
+        this.workspace.projects.clear();
         return this.refresh();
       default:
         return undefined; // a notification the server does not know is ignored
@@ -115,7 +113,7 @@ class Server {
     this.clientCapabilities = isObject(params.capabilities) ? params.capabilities : {};
     const folders = Array.isArray(params.workspaceFolders) ? params.workspaceFolders.map((f) => f?.uri)
       : typeof params.rootUri === 'string' ? [params.rootUri] : [];
-    this.folders = folders.map((uri) => typeof uri === 'string' && uriToPath(uri, this.platform)).filter(Boolean);
+    this.workspace.folders = folders.map((uri) => typeof uri === 'string' && uriToPath(uri, this.platform)).filter(Boolean);
     this.applySettings(params.initializationOptions);
     if (Number.isInteger(params.processId) && params.processId > 0 && params.processId !== process.pid) this.watchParent(params.processId);
     return {
@@ -179,9 +177,7 @@ class Server {
   async close() {
     clearInterval(this.parentTimer);
     for (const document of this.documents.values()) document.check.abort();
-    const services = [...this.services.values()];
-    this.services.clear();
-    await Promise.all(services.map(async (entry) => (await entry.ready)?.close()));
+    await this.workspace.close();
   }
 
   // ---- settings and projects ----
@@ -197,8 +193,7 @@ class Server {
 
   changeSettings(raw) {
     if (!this.applySettings(raw)) return;
-    this.generation++;
-    this.projects.clear();
+    this.workspace.settingsChanged();
     this.refresh({ recheck: true });
   }
 
@@ -214,65 +209,14 @@ class Server {
     const event = params?.event ?? {};
     const toPath = (folder) => typeof folder?.uri === 'string' && uriToPath(folder.uri, this.platform);
     const removed = new Set((event.removed ?? []).map(toPath));
-    this.folders = [...this.folders.filter((f) => !removed.has(f)), ...(event.added ?? []).map(toPath).filter(Boolean)];
+    const { workspace } = this;
+    workspace.folders = [...workspace.folders.filter((f) => !removed.has(f)), ...(event.added ?? []).map(toPath).filter(Boolean)];
   }
 
-  // The project config for a document's folder (cached per folder), or null.
-  projectFor(file) {
-    const dir = file ? this.path.dirname(file) : this.folders[0];
-    if (!dir) return Promise.resolve(null);
-    if (!this.projects.has(dir)) {
-      this.projects.set(dir, findProjectConfig(dir).catch((error) => {
-        this.show(MessageType.Warning, `the project settings cannot be read: ${error.message}`);
-        return null;
-      }));
-    }
-    return this.projects.get(dir);
-  }
-
-  // The service for these options, opened once. One whose personal file cannot be used opens
-  // without it (reported once); one that cannot open at all is null (reported once).
-  serviceFor(options) {
-    const key = JSON.stringify(options);
-    if (!this.services.has(key)) {
-      const ready = this.openService(options).catch((error) => {
-        if (options.personalDictionary === undefined || !/personal dictionary/.test(error.message)) throw error;
-        this.show(MessageType.Warning, `${error.message}; words added now last until the server ends`);
-        const { personalDictionary, ...rest } = options;
-        return this.openService(rest);
-      }).catch((error) => {
-        this.show(MessageType.Error, `cannot check spelling: ${error.message}`);
-        return null;
-      });
-      this.services.set(key, { options, ready, generation: this.generation });
-    }
-    const entry = this.services.get(key);
-    entry.generation = this.generation;
-    return entry;
-  }
-
-  // What a document is checked with: its service, format, project and the words that never
-  // count as misspelled there (the project's words).
+  // What a document is checked with, once the first settings are in (see Workspace.contextOf).
   async contextOf(document) {
     await this.configured;
-    const { settings } = this;
-    const project = await this.projectFor(document.path);
-    const config = project?.config ?? {};
-    const languages = config.languages?.length ? config.languages : settings.languages ?? [defaultLanguage(this.env, settings.dictionaryDirs)];
-    let personal = settings.personalDictionary === undefined ? defaultPersonalFile(this.env, this.platform) : settings.personalDictionary;
-    if (typeof config.personal === 'string' && config.personal !== '') personal = this.path.resolve(project.dir, config.personal);
-    const options = { languages, dictionaryDirs: settings.dictionaryDirs };
-    if (personal !== null) options.personalDictionary = personal;
-    const entry = this.serviceFor(options);
-    const format = settings.formats[document.languageId] ?? formatForLanguageId(document.languageId);
-    return {
-      entry,
-      service: await entry.ready,
-      format: FORMATS.includes(format) ? format : 'plain',
-      project,
-      projectWords: new PersonalWords([...(config.words ?? []), ...(config.ignoreWords ?? [])]),
-      suggestions: Number.isInteger(config.suggest) && config.suggest >= 0 ? config.suggest : settings.suggestions,
-    };
+    return this.workspace.contextOf(document, this.settings);
   }
 
   // After a change of settings, project words or personal words: every document's context is
@@ -294,19 +238,7 @@ class Server {
         }, () => {});
       }
     }
-    if (recheck && only === null) this.closeUnused();
-  }
-
-  // Services that no document asked for since the settings changed are closed, once every
-  // document knows its new one.
-  async closeUnused() {
-    await Promise.all([...this.documents.values()].map((d) => d.context.catch(() => null)));
-    for (const [key, entry] of this.services) {
-      if (entry.generation < this.generation) {
-        this.services.delete(key);
-        entry.ready.then((service) => service?.close());
-      }
-    }
+    if (recheck && only === null) this.workspace.closeUnused([...this.documents.values()].map((d) => d.context));
   }
 
   // ---- documents ----
@@ -462,24 +394,13 @@ class Server {
         if (!service || token.cancelled) return Promise.resolve([]);
         return service.suggest(word, { limit: context.suggestions }).catch(() => []);
       },
-      project: Boolean(this.projectDirOf(document, context)),
+      project: Boolean(this.workspace.projectDirOf(document.path, context)),
       versioned: Boolean(this.clientCapabilities.workspace?.workspaceEdit?.documentChanges),
     });
   }
 
   wordAt(text, range) {
     return text.slice(text.offsetAt(range.start), text.offsetAt(range.end));
-  }
-
-  // Where "Add to the project's word list" writes: the folder of the project's own file, else
-  // the workspace folder holding the document, else (a file outside every folder) its folder.
-  projectDirOf(document, context) {
-    if (context.project?.kind === 'spellshell') return context.project.dir;
-    if (document.path) {
-      const folder = this.folders.filter((f) => isInside(document.path, f, this.platform)).sort((a, b) => b.length - a.length)[0];
-      return folder ?? this.path.dirname(document.path);
-    }
-    return this.folders[0] ?? null;
   }
 
   async executeCommand(params) {
@@ -496,18 +417,17 @@ class Server {
         await this.publish(document);
         return null;
       case COMMANDS.addToProject: {
-        const dir = this.projectDirOf(document, context);
+        const dir = this.workspace.projectDirOf(document.path, context);
         if (!dir) throw invalidParams(`${uri} belongs to no project folder`);
         await addProjectWord(dir, word);
-        this.projects.clear();
+        this.workspace.projects.clear();
         this.refresh();
         return null;
       }
       default: {
         // Every service keeping the same personal file learns the word; the documents they
         // check are checked again.
-        const personal = context.entry.options.personalDictionary;
-        const entries = [...this.services.values()].filter((e) => e === context.entry || (personal && e.options.personalDictionary === personal));
+        const entries = this.workspace.sharingPersonalFile(context.entry);
         const services = (await Promise.all(entries.map((e) => e.ready))).filter(Boolean);
         if (services.length === 0) throw new ResponseError(ErrorCodes.InternalError, 'no spell service to add the word to');
         for (const service of services) await service.addWord(word);
