@@ -122,6 +122,31 @@ suite('language server: documents and diagnostics', () => {
     assert.deepEqual((await client.diagnostics(uri('e.txt'))).map((d) => d.severity), [1]);
   });
 
+  test('a closed document\'s text and state are freed', async (t) => {
+    const v8 = require('node:v8');
+    v8.setFlagsFromString('--expose-gc');
+    const gc = require('node:vm').runInNewContext('gc');
+    const { client, uri } = await setUp(t);
+    const text = `${'hello world\n\n'.repeat(80000)}wrod`; // 1 MB
+    const heap = async () => {
+      for (let i = 0; i < 3; i++) {
+        gc();
+        await new Promise((resolve) => setImmediate(resolve));
+      }
+      return process.memoryUsage().heapUsed;
+    };
+    const used = [];
+    for (let i = 0; i < 5; i++) {
+      client.open(uri(`big${i}.txt`), text);
+      while ((await client.diagnostics(uri(`big${i}.txt`))).length === 0);
+      client.notify('textDocument/didClose', { textDocument: { uri: uri(`big${i}.txt`) } });
+      assert.deepEqual(await client.diagnostics(uri(`big${i}.txt`)), []);
+      used.push(await heap());
+    }
+    // A document kept would hold at least its megabyte (and its blocks' texts).
+    assert.ok(used[4] - used[1] < 1024 * 1024, `heap after each cycle: ${used.map((u) => (u / 1048576).toFixed(1)).join(', ')} MB`);
+  });
+
   test('a closed document is cleared in the editor and forgotten by the server', async (t) => {
     const { client, uri } = await setUp(t);
     client.open(uri('g.txt'), 'wrod');
