@@ -126,6 +126,9 @@ function settingsOf(options, project, { env, cwd, stdout }) {
 // 2: a usage or config error, an unknown language, a file not read, output not written).
 async function main(argv, io = {}) {
   const { stdout = process.stdout, stderr = process.stderr, stdin = process.stdin, env = process.env, cwd = process.cwd() } = io;
+  // The language server: `spellshell lsp`, or `--stdio` as editors' client libraries add it. It
+  // owns standard output for its frames, so it starts before anything here writes there.
+  if (argv[0] === 'lsp' || argv.includes('--stdio')) return require('../lsp').run({ input: stdin, output: stdout, env });
   // A closed stderr must not end the run either; its messages then have nowhere to go.
   stderr.on?.('error', () => {});
   const out = new Output(stdout);

@@ -1,0 +1,126 @@
+'use strict';
+// What the server's documents are checked with: the workspace folders, each folder's project
+// file, and the spell services, one per set of options (languages, dictionary folders, personal
+// file), opened once and shared by the documents that need the same.
+const path = require('node:path');
+const { PersonalWords } = require('../personal-words');
+const { formatForLanguageId, FORMATS } = require('../formats');
+const { findProjectConfig, defaultPersonalFile } = require('../project-config');
+const { defaultLanguage } = require('../cli');
+const { isInside } = require('./uri');
+
+class Workspace {
+  // warn(message), fail(message): told of a project file or a service that cannot be used.
+  constructor({ env, platform, openService, warn, fail }) {
+    this.env = env;
+    this.platform = platform;
+    this.path = platform === 'win32' ? path.win32 : path.posix;
+    this.openService = openService;
+    this.warn = warn;
+    this.fail = fail;
+    this.folders = []; // the workspace folders' paths
+    this.projects = new Map(); // folder -> Promise<project config or null>
+    this.services = new Map(); // options key -> { options, ready: Promise<SpellService|null>, generation }
+    this.generation = 0; // counts the changes of settings
+  }
+
+  // The settings changed: project files are read again, and services that no document asks
+  // for any more can go (closeUnused).
+  settingsChanged() {
+    this.generation++;
+    this.projects.clear();
+  }
+
+  // The project config for a document's folder (cached per folder), or null.
+  projectFor(file) {
+    const dir = file ? this.path.dirname(file) : this.folders[0];
+    if (!dir) return Promise.resolve(null);
+    if (!this.projects.has(dir)) {
+      this.projects.set(dir, findProjectConfig(dir).catch((error) => {
+        this.warn(`the project settings cannot be read: ${error.message}`);
+        return null;
+      }));
+    }
+    return this.projects.get(dir);
+  }
+
+  // The service for these options, opened once. One whose personal file cannot be used opens
+  // without it (reported once); one that cannot open at all is null (reported once).
+  serviceFor(options) {
+    const key = JSON.stringify(options);
+    if (!this.services.has(key)) {
+      const ready = this.openService(options).catch((error) => {
+        if (options.personalDictionary === undefined || !/personal dictionary/.test(error.message)) throw error;
+        this.warn(`${error.message}; words added now last until the server ends`);
+        const { personalDictionary, ...rest } = options;
+        return this.openService(rest);
+      }).catch((error) => {
+        this.fail(`cannot check spelling: ${error.message}`);
+        return null;
+      });
+      this.services.set(key, { options, ready, generation: this.generation });
+    }
+    const entry = this.services.get(key);
+    entry.generation = this.generation;
+    return entry;
+  }
+
+  // What a document ({ path, languageId }) is checked with under these settings: its service,
+  // format, project, the words never reported there (the project's), the suggestions to offer.
+  async contextOf(document, settings) {
+    const project = await this.projectFor(document.path);
+    const config = project?.config ?? {};
+    const languages = config.languages?.length ? config.languages : settings.languages ?? [defaultLanguage(this.env, settings.dictionaryDirs)];
+    let personal = settings.personalDictionary === undefined ? defaultPersonalFile(this.env, this.platform) : settings.personalDictionary;
+    if (typeof config.personal === 'string' && config.personal !== '') personal = this.path.resolve(project.dir, config.personal);
+    const options = { languages, dictionaryDirs: settings.dictionaryDirs };
+    if (personal !== null) options.personalDictionary = personal;
+    const entry = this.serviceFor(options);
+    const format = settings.formats[document.languageId] ?? formatForLanguageId(document.languageId);
+    return {
+      entry,
+      service: await entry.ready,
+      format: FORMATS.includes(format) ? format : 'plain',
+      project,
+      projectWords: new PersonalWords([...(config.words ?? []), ...(config.ignoreWords ?? [])]),
+      suggestions: Number.isInteger(config.suggest) && config.suggest >= 0 ? config.suggest : settings.suggestions,
+    };
+  }
+
+  // The services keeping the same personal file as this one (itself included).
+  sharingPersonalFile(entry) {
+    const personal = entry.options.personalDictionary;
+    return [...this.services.values()].filter((e) => e === entry || (personal !== undefined && e.options.personalDictionary === personal));
+  }
+
+  // Where "Add to the project's word list" writes: the folder of the project's own file, else
+  // the workspace folder holding the document, else (a file outside every folder) its folder.
+  projectDirOf(file, context) {
+    if (context.project?.kind === 'spellshell') return context.project.dir;
+    if (file) {
+      const folder = this.folders.filter((f) => isInside(file, f, this.platform)).sort((a, b) => b.length - a.length)[0];
+      return folder ?? this.path.dirname(file);
+    }
+    return this.folders[0] ?? null;
+  }
+
+  // Services that no document asked for since the settings changed are closed, once every
+  // document knows its new one (`contexts`: their promises).
+  async closeUnused(contexts) {
+    await Promise.all(contexts.map((context) => context.catch(() => null)));
+    for (const [key, entry] of this.services) {
+      if (entry.generation < this.generation) {
+        this.services.delete(key);
+        entry.ready.then((service) => service?.close());
+      }
+    }
+  }
+
+  async close() {
+    const entries = [...this.services.values()];
+    this.services.clear();
+    await Promise.all(entries.map(async (entry) => (await entry.ready)?.close()));
+  }
+}
+
+module.exports = { Workspace };

@@ -1,0 +1,144 @@
+'use strict';
+// The language server's protocol: what it answers to bad frames, bad JSON, unknown methods and
+// documents, requests out of turn, and how it ends (exit codes, a closed input), and that it
+// outlives its service's worker.
+const assert = require('node:assert/strict');
+const { spawn } = require('node:child_process');
+const path = require('node:path');
+const { pathToFileURL } = require('node:url');
+const { suite, test } = require('node:test');
+const { Client, summary, frameOf } = require('./lsp/client');
+const { setUp } = require('./lsp/setup');
+const { fixtureDictionary, systemDictionaryDir } = require('./helpers');
+
+const error = (client) => client.next((m) => m.error !== undefined, 'an error response');
+
+suite('language server: bad input gets error responses, and the server goes on', () => {
+  test('unreadable frames and messages', async (t) => {
+    const { client } = await setUp(t);
+    const body = (text) => `Content-Length: ${Buffer.byteLength(text)}\r\n\r\n${text}`;
+    const rows = [
+      [body('{"jsonrpc": "2.0", "id": 1, "method":'), { id: null, error: { code: -32700, message: 'invalid JSON: Unexpected end of JSON input' } }],
+      ['Content-Type: text/plain\r\n\r\n{"jsonrpc":"2.0","id":5,"method":"shutdown"}', { id: null, error: { code: -32700, message: 'unreadable frame: no Content-Length header' } }],
+      ['Content-Length: ten\r\n\r\n{}', { id: null, error: { code: -32700, message: 'unreadable frame: bad Content-Length "ten"' } }],
+      ['Content-Length: 2\r\nContent-Type: application/json; charset=latin1\r\n\r\n{}', { id: null, error: { code: -32700, message: 'unreadable frame: unsupported charset "latin1"' } }],
+      [body('[1, 2]'), { id: null, error: { code: -32600, message: 'not a JSON-RPC 2.0 message' } }],
+      [body('{"jsonrpc": "1.0", "id": 3, "method": "x"}'), { id: 3, error: { code: -32600, message: 'not a JSON-RPC 2.0 message' } }],
+      [body('{"jsonrpc": "2.0", "id": {}, "method": "x"}'), { id: null, error: { code: -32600, message: 'a request id must be an integer or a string' } }],
+      [body('{"jsonrpc": "2.0", "id": 4}'), { id: 4, error: { code: -32600, message: 'neither a request, a notification nor a response' } }],
+    ];
+    // In this order, each frame's error is its own: a frame whose header cannot be read has a
+    // body of unknown length, taken with what follows up to the next Content-Length.
+    for (const [bytes, expected] of rows) {
+      client.write(bytes);
+      const { jsonrpc, ...answer } = await error(client);
+      assert.deepEqual(answer, expected, bytes);
+    }
+    // Every frame after those is read: the server still answers.
+    assert.deepEqual((await client.request('no/such/method', {})).error, { code: -32601, message: 'unknown method no/such/method' });
+  });
+
+  test('a frame split at every byte, and several frames in one chunk, are read alike', async (t) => {
+    const { client, uri } = await setUp(t);
+    const bytes = frameOf({ method: 'textDocument/didOpen', params: { textDocument: { uri: uri('a.txt'), languageId: 'plaintext', version: 1, text: 'wröd 😀 lnie' } } });
+    for (let i = 0; i < bytes.length; i++) client.write(bytes.subarray(i, i + 1));
+    assert.deepEqual(summary(await client.diagnostics(uri('a.txt'))), ['wröd 0:0-0:4', 'lnie 0:8-0:12']);
+    client.write(Buffer.concat([frameOf({ method: 'textDocument/didOpen', params: { textDocument: { uri: uri('b.txt'), languageId: 'plaintext', version: 1, text: 'tow' } } }),
+      frameOf({ id: 'two', method: 'no/such/method' })]));
+    assert.deepEqual(summary(await client.diagnostics(uri('b.txt'))), ['tow 0:0-0:3']);
+    assert.equal((await error(client)).id, 'two');
+  });
+
+  test('unknown methods, unknown documents and bad params', async (t) => {
+    const { client, uri } = await setUp(t);
+    const range = { start: { line: 0, character: 0 }, end: { line: 0, character: 0 } };
+    const rows = [
+      ['textDocument/hover', { textDocument: { uri: uri('a.txt') }, position: range.start }, -32601, 'unknown method textDocument/hover'],
+      ['textDocument/codeAction', { textDocument: { uri: uri('nowhere.txt') }, range, context: {} }, -32602, `${uri('nowhere.txt')} is not open`],
+      ['textDocument/codeAction', { range }, -32602, 'textDocument.uri is missing'],
+      ['initialize', { capabilities: {} }, -32600, 'initialize was sent already'],
+    ];
+    for (const [method, params, code, message] of rows) assert.deepEqual((await client.request(method, params)).error, { code, message }, method);
+    // Notifications get no answer: a change to a document not open is logged; unknown ones ignored.
+    client.notify('textDocument/didChange', { textDocument: { uri: uri('nowhere.txt'), version: 2 }, contentChanges: [{ text: 'x' }] });
+    client.notify('$/setTrace', { value: 'off' });
+    client.notify('no/such/notification', {});
+    const { params } = await client.next((m) => m.method === 'window/logMessage');
+    assert.deepEqual(params, { type: 1, message: `spellshell: didChange for ${uri('nowhere.txt')}, which is not open` });
+    client.open(uri('a.txt'), 'tow');
+    assert.deepEqual(summary(await client.diagnostics(uri('a.txt'))), ['tow 0:0-0:3']);
+  });
+
+  test('a request cancelled before it is answered gets RequestCancelled', async (t) => {
+    const { client, uri } = await setUp(t);
+    client.open(uri('a.txt'), 'wrod');
+    const diagnostics = await client.diagnostics(uri('a.txt'));
+    client.write(Buffer.concat([frameOf({ id: 'fix', method: 'textDocument/codeAction', params: { textDocument: { uri: uri('a.txt') }, range: diagnostics[0].range, context: { diagnostics } } }),
+      frameOf({ method: '$/cancelRequest', params: { id: 'fix' } })]));
+    const { jsonrpc, ...answer } = await error(client);
+    assert.deepEqual(answer, { id: 'fix', error: { code: -32800, message: 'cancelled' } });
+  });
+
+  test('requests before initialize and after shutdown are refused; notifications then are dropped', async (t) => {
+    const client = Client.inProcess(t);
+    assert.deepEqual((await client.request('textDocument/codeAction', {})).error, { code: -32002, message: 'textDocument/codeAction before initialize' });
+    await client.start({ languages: ['en_US'], dictionaryDirs: [systemDictionaryDir], personalDictionary: null });
+    assert.equal(await client.result('shutdown'), null);
+    assert.deepEqual((await client.request('shutdown')).error, { code: -32600, message: 'shutdown after shutdown' });
+    client.notify('exit');
+    assert.equal(await client.exited, 0);
+  });
+});
+
+suite('language server: how it ends', () => {
+  const rows = [
+    ['shutdown, then exit', ['shutdown', 'exit'], 0],
+    ['exit without shutdown', ['exit'], 1],
+    ['the input closed after shutdown', ['shutdown', 'end'], 0],
+    ['the input closed without shutdown', ['end'], 1],
+  ];
+  for (const [name, steps, status] of rows) {
+    test(`${name}: exit status ${status}`, async (t) => {
+      const client = Client.spawned(t, { args: ['--stdio'] });
+      await client.start({ languages: ['en_US'], dictionaryDirs: [systemDictionaryDir], personalDictionary: null });
+      client.open('file:///tmp/spellshell-lsp-exit.txt', 'wrod');
+      await client.diagnostics('file:///tmp/spellshell-lsp-exit.txt');
+      for (const step of steps) {
+        if (step === 'shutdown') assert.equal(await client.result('shutdown'), null);
+        else if (step === 'exit') client.notify('exit');
+        else client.input.end();
+      }
+      assert.equal(await client.exited, status);
+      assert.equal(client.stderr, '');
+    });
+  }
+
+  test('the editor\'s process ending ends the server, with exit status 1', async (t) => {
+    const editor = spawn(process.execPath, ['-e', 'setTimeout(() => {}, 60000)'], { stdio: 'ignore' });
+    t.after(() => editor.kill());
+    const client = Client.spawned(t);
+    await client.result('initialize', { processId: editor.pid, rootUri: null, capabilities: {}, initializationOptions: { languages: ['en_US'], dictionaryDirs: [systemDictionaryDir], personalDictionary: null } });
+    editor.kill();
+    assert.equal(await client.exited, 1);
+  });
+
+  test('a worker that dies is replaced: the document is checked again with the next edit', async (t) => {
+    const dir = fixtureDictionary(t, 'xx_ONE', ['hello', 'world']);
+    const client = Client.spawned(t, { execArgv: ['--require', path.join(__dirname, 'lsp', 'worker-stops-hook.js')] });
+    await client.start({ languages: ['xx_ONE'], dictionaryDirs: [dir], personalDictionary: null });
+    const uri = pathToFileURL(path.join(dir, 'a.txt')).href;
+    client.open(uri, 'hello wrold workerstopshere');
+    const logs = [];
+    for (let i = 0; i < 2; i++) logs.push((await client.next((m) => m.method === 'window/logMessage')).params);
+    const stopped = "the spell service's worker stopped unexpectedly (exit code 9); a new one starts with the next call";
+    assert.deepEqual(logs, [
+      { type: 2, message: `spellshell: checking ${uri} again: ${stopped}` },
+      { type: 1, message: `spellshell: cannot check ${uri}: ${stopped}` },
+    ]);
+    client.change(uri, 2, [{ range: { start: { line: 0, character: 12 }, end: { line: 0, character: 27 } }, text: 'wrold' }]);
+    assert.deepEqual(summary(await client.diagnostics(uri, 2)), ['wrold 0:6-0:11', 'wrold 0:12-0:17']);
+    assert.equal(await client.result('shutdown'), null);
+    client.notify('exit');
+    assert.equal(await client.exited, 0);
+  });
+});
