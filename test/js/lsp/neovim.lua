@@ -10,6 +10,10 @@ local function finish()
   vim.cmd('qall!')
 end
 
+-- An init file runs before Neovim turns file type detection on, and the type is the document's
+-- language id: without it a Markdown file would go to the server as plain text.
+vim.cmd('filetype on')
+
 local client_id = vim.lsp.start_client({
   name = 'spellshell',
   cmd = { vim.env.SPELLSHELL_NODE, vim.env.SPELLSHELL_BIN, 'lsp' },
