@@ -23,8 +23,8 @@ async function answer({ id, op, args }) {
   if (aborted.delete(id)) return parentPort.postMessage({ id, aborted: true });
   try {
     if (op === 'check') {
-      const [text, suggestions] = args;
-      const result = await engine.check(text, { suggestions, isAborted: () => aborted.has(id) });
+      const [text, options] = args;
+      const result = await engine.check(text, { ...options, isAborted: () => aborted.has(id) });
       if (result === undefined) return parentPort.postMessage({ id, aborted: true });
       return parentPort.postMessage({ id, value: result }, [result.offsets.buffer]);
     }
