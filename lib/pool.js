@@ -304,9 +304,13 @@ class Pool {
     slot.host.close();
   }
 
+  // An extra engine leaves the pool. Changes waiting for it have nothing left to change: a
+  // worker started later starts from `state`.
   drop(slot) {
     const at = this.slots.indexOf(slot);
     if (at > 0) this.slots.splice(at, 1);
+    for (const task of this.queue.filter((t) => t.slot === slot)) task.resolve(undefined);
+    this.queue = this.queue.filter((t) => t.slot !== slot);
   }
 
   // A worker ended without being asked to: its task has been rejected. The primary starts again
