@@ -18,9 +18,10 @@ const workers = workerArg === 'default' ? undefined : Number(workerArg);
 const count = Number(countArg || 200);
 
 // Seeded misspellings of en_US words (a letter dropped, added or replaced) that every language
-// of the case rejects: the same list in every process.
-function misspellings(n, seed = 21) {
-  const checkers = languages.map((language) => {
+// of the case rejects: the same list in every process. Unchecked, no checker is loaded on this
+// thread (the memory case measures the service alone).
+function misspellings(n, { checked = true, seed = 21 } = {}) {
+  const checkers = !checked ? [] : languages.map((language) => {
     const checker = new Spellchecker(true);
     checker.setDictionary(language, dictionaryDir);
     return checker;
@@ -49,7 +50,7 @@ const rssMiB = () => process.memoryUsage().rss / 1024 / 1024;
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
 async function main() {
-  const words = misspellings(count);
+  const words = misspellings(count, { checked: mode !== 'memory' });
   const background = mode === 'ready';
   const service = await SpellService.open({ languages, dictionaryDirs: [dictionaryDir], backend: 'hunspell', workers, backgroundSuggestions: background });
   try {
