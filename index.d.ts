@@ -157,7 +157,7 @@ export interface SpellServiceOptions {
    */
   workers?: number;
   /** `true` (default): after a check, its first 32 misspellings' lists are computed while the
-   * service is idle and kept for `suggest`. */
+   * service is idle and kept for `suggest` (in workers only: not with `worker: false`). */
   backgroundSuggestions?: boolean;
 }
 

@@ -1,9 +1,13 @@
 'use strict';
 // One suggestion benchmark case in a process of its own; prints one JSON object.
 //   node suggestions-case.js CASE LANGUAGES WORKERS DICTIONARY_DIR [COUNT]
-// one-by-one: suggest over COUNT misspellings, one call at a time: latencies and lists.
-// at-once:    COUNT suggest calls made together: total time and lists.
-// check:      check(text, { suggestions: 5 }) on a text of COUNT distinct misspellings.
+// one-by-one: suggest over COUNT misspellings, one call at a time, on four services in turn
+//             (each language alone on one worker, LANGUAGES on one worker and on WORKERS), so
+//             that the machine's slow spells fall on all alike: latencies and lists of each.
+// at-once:    COUNT suggest calls made together, on one worker and on WORKERS in turn (three
+//             rounds, each on a service just opened): total times and lists.
+// check:      check(text, { suggestions: 5 }) on a text of COUNT distinct misspellings, in
+//             turns like at-once.
 // ready:      suggest for a word underlined by a check 500 ms earlier, COUNT times.
 // memory:     resident memory idle after open, and once every worker runs.
 const fs = require('node:fs');
@@ -51,30 +55,46 @@ const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
 async function main() {
   const words = misspellings(count, { checked: mode !== 'memory' });
-  const background = mode === 'ready';
-  const service = await SpellService.open({ languages, dictionaryDirs: [dictionaryDir], backend: 'hunspell', workers, backgroundSuggestions: background });
+  let service;
   try {
     if (mode === 'one-by-one') {
-      const latencies = [];
-      const lists = [];
-      for (const word of words) {
-        const start = performance.now();
-        lists.push(await service.suggest(word, { limit: 10 }));
-        latencies.push(performance.now() - start);
+      const setups = [...languages.map((language) => [[language], 1]), [languages, 1], [languages, workers]];
+      const services = [];
+      for (const [setupLanguages, setupWorkers] of setups) {
+        services.push(await SpellService.open({ languages: setupLanguages, dictionaryDirs: [dictionaryDir], backend: 'hunspell', workers: setupWorkers, backgroundSuggestions: false }));
       }
+      await Promise.all(services.map((one) => Promise.all(misspellings(count + 4).slice(count).map((word) => one.suggest(word)))));
+      const latencies = services.map(() => []);
+      const lists = services.map(() => []);
+      for (const word of words) {
+        for (const [i, one] of services.entries()) {
+          const start = performance.now();
+          lists[i].push(await one.suggest(word, { limit: 10 }));
+          latencies[i].push(performance.now() - start);
+        }
+      }
+      await Promise.all(services.map((one) => one.close()));
       return { latencies, lists };
     }
-    if (mode === 'at-once') {
-      const start = performance.now();
-      const lists = await Promise.all(words.map((word) => service.suggest(word, { limit: 10 })));
-      return { totalMs: performance.now() - start, lists };
-    }
-    if (mode === 'check') {
+    if (mode === 'at-once' || mode === 'check') {
       const text = words.map((word, i) => `${word} ${i % 2 ? 'the text' : 'and more'}`).join(' ');
-      const start = performance.now();
-      const found = await service.check(text, { suggestions: 5 });
-      return { totalMs: performance.now() - start, lists: found.map((m) => m.suggestions) };
+      const run = mode === 'at-once'
+        ? (one) => Promise.all(words.map((word) => one.suggest(word, { limit: 10 })))
+        : async (one) => (await one.check(text, { suggestions: 5 })).map((m) => m.suggestions);
+      const totals = { one: [], pool: [] };
+      const lists = {};
+      for (let round = 0; round < 3; round++) {
+        for (const [key, setupWorkers] of [['one', 1], ['pool', workers]]) {
+          const one = await SpellService.open({ languages, dictionaryDirs: [dictionaryDir], backend: 'hunspell', workers: setupWorkers, backgroundSuggestions: false });
+          const start = performance.now();
+          lists[key] = await run(one);
+          totals[key].push(performance.now() - start);
+          await one.close();
+        }
+      }
+      return { totals, lists };
     }
+    service = await SpellService.open({ languages, dictionaryDirs: [dictionaryDir], backend: 'hunspell', workers, backgroundSuggestions: mode === 'ready' });
     if (mode === 'ready') {
       // A session that has opened a context menu or two: the pool's workers run.
       await Promise.all(misspellings(count + 10).slice(count).map((word) => service.suggest(word)));
@@ -101,7 +121,7 @@ async function main() {
     }
     throw new Error(`unknown case ${mode}`);
   } finally {
-    await service.close();
+    await service?.close();
   }
 }
 

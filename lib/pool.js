@@ -110,7 +110,8 @@ class Pool {
     } finally {
       for (const task of tasks) this.release(task);
     }
-    return result;
+    // Lists that come later must not change what this call answered.
+    return result.map((lists) => lists.slice());
   }
 
   // The task that computes `word`'s list in language `index`, shared by everyone who wants it:
@@ -157,7 +158,9 @@ class Pool {
   }
 
   // Lists computed while nothing else waits, for `words` (distinct, NFC, most wanted first).
+  // Not on the calling thread: there, idle time is the application's.
   prepare(words) {
+    if (!this.worker) return;
     const generation = this.generation;
     const fresh = [];
     for (const word of words) {
@@ -319,7 +322,7 @@ class Pool {
     if (slot !== this.primary) this.drop(slot);
   }
 
-  // Memory and engines, for the bench and the curious: how many engines run now.
+  // How many engines are loaded now (the bench reports memory per engine).
   get engines() {
     return this.slots.filter((slot) => Pool.loaded(slot)).length;
   }
