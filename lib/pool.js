@@ -38,6 +38,7 @@ class Pool {
     // are not kept.
     this.generation = 0;
     this.extrasFailed = false;
+    this.extraIdleMs = EXTRA_IDLE_MS;
     this.closed = false;
   }
 
@@ -276,12 +277,17 @@ class Pool {
     clearTimeout(slot.idleTimer);
     slot.host.request(task.op, task.args, task.call).then(task.resolve, task.reject).finally(() => {
       if (slot.task === task) slot.task = null;
-      if (slot !== this.primary && !this.closed) {
-        slot.idleTimer = setTimeout(() => this.retire(slot), EXTRA_IDLE_MS);
-        slot.idleTimer.unref();
-      }
       this.pump();
+      this.rest(slot);
     });
+  }
+
+  // An extra worker left without a task ends unless one comes within extraIdleMs.
+  rest(slot) {
+    if (slot === this.primary || slot.task || this.closed) return;
+    clearTimeout(slot.idleTimer);
+    slot.idleTimer = setTimeout(() => this.retire(slot), this.extraIdleMs);
+    slot.idleTimer.unref();
   }
 
   addExtra() {
@@ -291,6 +297,7 @@ class Pool {
     slot.host.start().then(() => {
       slot.starting = false;
       this.pump();
+      this.rest(slot);
     }, () => {
       // It could not load what the primary holds (memory, most likely): the primary goes on
       // alone until the languages change.

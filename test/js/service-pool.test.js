@@ -105,6 +105,21 @@ suite('SpellService pool', () => {
     assert.equal(service._pool.slots.length, 3);
   });
 
+  test('an extra worker without work ends, and starts again when work waits', async (t) => {
+    const dir = twoLanguages(t);
+    const service = await open(dir, { workers: 2, backgroundSuggestions: false });
+    t.after(() => service.close());
+    service._pool.extraIdleMs = 50;
+    await Promise.all(MISSPELLED.map((word) => service.suggest(word)));
+    await idle(service);
+    assert.equal(service._pool.slots.length, 2);
+    const extra = service._pool.slots[1].host;
+    while (service._pool.slots.length > 1) await new Promise((resolve) => setTimeout(resolve, 10));
+    assert.equal(extra.worker, null); // ended, not only let go
+    await Promise.all(MISSPELLED.map((word) => service.suggest(`${word}q`)));
+    assert.equal(service._pool.slots.length, 2);
+  });
+
   test('one language and one suggest at a time keep to one worker', async (t) => {
     const dir = twoLanguages(t);
     const service = await SpellService.open({ languages: ['xx_ONE'], dictionaryDirs: [dir], workers: 4 });
