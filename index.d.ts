@@ -156,6 +156,15 @@ export interface SpellServiceOptions {
    * `worker: false`.
    */
   loadTimeout?: number;
+  /**
+   * Most worker threads computing suggestions side by side (default: one per processor, at most
+   * 4; `1`: one worker does everything). Extra workers start only when suggestion lists wait,
+   * and end after 30 s without work. Ignored with `worker: false`.
+   */
+  workers?: number;
+  /** `true` (default): after a check, its first 32 misspellings' lists are computed while the
+   * service is idle and kept for `suggest` (in workers only: not with `worker: false`). */
+  backgroundSuggestions?: boolean;
 }
 
 /**
@@ -215,12 +224,28 @@ export interface CheckOptions {
   suggestions?: number;
   /** Aborting rejects the call at once with the signal's reason. */
   signal?: AbortSignalLike;
+  /** Milliseconds from the call after which the suggestion lists are what is ready then (see
+   * `SuggestOptions.timeout`); the misspellings themselves are always complete. */
+  timeout?: number;
+}
+
+export interface SuggestOptions {
+  /** At most this many corrections (default 10). */
+  limit?: number;
+  /**
+   * Milliseconds from the call after which it resolves with what is ready: the lists of the
+   * languages that finished (and those kept from earlier), merged as usual; `[]` if none has.
+   * `0` answers from the kept lists only. Default: no limit.
+   */
+  timeout?: number;
 }
 
 /**
  * Checks whole texts in one or more languages at once, off the calling thread by default, with
  * personal words kept in a file. Every method but `personalWords` returns a promise and reports
- * every error, bad arguments included, by rejecting. Calls are answered in the order made.
+ * every error, bad arguments included, by rejecting. A call sees every change (`addWord`,
+ * `removeWord`, `setLanguages`) made before it and none made after; calls between two changes
+ * run side by side and may be answered in any order.
  */
 export declare class SpellService {
   /** Use `SpellService.open`. */
@@ -237,12 +262,12 @@ export declare class SpellService {
   check(text: string, options?: CheckOptions): Promise<Misspelling[]>;
   isMisspelled(word: string): Promise<boolean>;
   /** The languages' corrections merged round-robin, without repeats, at most `limit` (10). */
-  suggest(word: string, options?: { limit?: number }): Promise<string[]>;
+  suggest(word: string, options?: SuggestOptions): Promise<string[]>;
   addWord(word: string): Promise<void>;
   removeWord(word: string): Promise<void>;
   /** The personal words, in file order. */
   personalWords(): string[];
   setLanguages(languages: string[]): Promise<void>;
-  /** Ends the worker; pending and later calls reject with `the spell service is closed`. */
+  /** Ends the workers; pending and later calls reject with `the spell service is closed`. */
   close(): Promise<void>;
 }

@@ -12,6 +12,7 @@
 const fs = require('node:fs');
 const { performance } = require('node:perf_hooks');
 const { Spellchecker, SpellService } = require('..');
+const { printCase } = require('./print-case');
 
 const [mode, languageList, dictionaryDir, corpus, format] = process.argv.slice(2);
 const languages = languageList.split(',');
@@ -121,10 +122,4 @@ async function main() {
   }
 }
 
-main().then(
-  (result) => console.log(JSON.stringify(result)),
-  (error) => {
-    console.error(error.stack);
-    process.exit(1);
-  },
-);
+printCase(main());

@@ -52,14 +52,17 @@ function(hunspell_add_static_library tree)
     # Microsoft's compiler; the header forced into csutil.cxx turns that branch on for this build.
     set_property(SOURCE "${tree}/src/hunspell/csutil.cxx" APPEND PROPERTY
                  COMPILE_OPTIONS -include "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/hunspell_utf8_paths.h")
+    set(clock_source hunspell_clock_win.cc)
   else()
-    # Hunspell's time limits (50 ms for a compound check, more for suggestions) read clock(),
-    # which on Linux is the CPU time of the whole process: a system call on every misspelled
-    # word, and in a host with busy threads the limit runs out by other threads' work. Every
-    # call Hunspell makes to clock() goes to a monotonic clock instead, read without a system
-    # call, which is what clock() measures on Windows too.
-    target_sources(hunspell_static PRIVATE
-                   "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/../src/platform/hunspell_clock_posix.cc")
-    target_link_options(hunspell_static INTERFACE -Wl,--wrap=clock)
+    set(clock_source hunspell_clock_posix.cc)
   endif()
+  # Hunspell's time limits (50 ms for a compound check, 100 and 250 ms for suggestions) read
+  # clock(): on Linux the CPU time of the whole process (a system call on every misspelled word,
+  # and in a host with busy threads the limit runs out by other threads' work), on Windows the
+  # wall time. Every call Hunspell makes to clock() goes to the calling thread's own CPU time
+  # instead (read cheaply on Linux), so that a word's suggestions do not depend on the
+  # machine's load.
+  target_sources(hunspell_static PRIVATE
+                 "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/../src/platform/${clock_source}")
+  target_link_options(hunspell_static INTERFACE -Wl,--wrap=clock)
 endfunction()

@@ -40,6 +40,19 @@ function count(value, name, fallback) {
   return value;
 }
 
+function positive(value, name, fallback) {
+  if (value === undefined) return fallback;
+  if (!Number.isSafeInteger(value) || value < 1) throw new TypeError(`${name} must be a positive integer`);
+  return value;
+}
+
+// Milliseconds, or undefined for no limit.
+function timeout(value) {
+  if (value === undefined) return undefined;
+  if (typeof value !== 'number' || !(value >= 0)) throw new TypeError('timeout must be a non-negative number');
+  return value;
+}
+
 // Any object shaped like an AbortSignal will do (another realm's, a polyfill's), as the types
 // promise: the service reads only these members.
 function signal(value) {
@@ -70,4 +83,4 @@ function filePath(value, name) {
   return value;
 }
 
-module.exports = { options, languages, stringArray, word, count, signal, oneOf, boolean, filePath };
+module.exports = { options, languages, stringArray, word, count, positive, timeout, signal, oneOf, boolean, filePath };

@@ -117,21 +117,14 @@ class Engine {
     return rejected.length === 0 ? false : rejected;
   }
 
-  // Each language's corrections in turn (the first of each, then the second of each, …), without
-  // repeats, at most `limit`.
+  // Hunspell's corrections for `word` in the language at `index` (in the order given), whole.
+  suggestIn(word, index) {
+    return this.checkers[index].getCorrectionsForMisspelling(word.normalize('NFC'));
+  }
+
   suggest(word, limit) {
     if (limit <= 0) return [];
-    const nfc = word.normalize('NFC');
-    const lists = this.checkers.map((checker) => checker.getCorrectionsForMisspelling(nfc));
-    const merged = new Set();
-    const longest = Math.max(0, ...lists.map((list) => list.length));
-    for (let i = 0; i < longest && merged.size < limit; i++) {
-      for (const list of lists) {
-        if (i < list.length) merged.add(list[i]);
-        if (merged.size === limit) break;
-      }
-    }
-    return [...merged];
+    return mergeSuggestions(this.checkers.map((checker, index) => this.suggestIn(word, index)), limit);
   }
 
   // The misspellings of `text` read as `format` as [start, end, …] offsets in an Int32Array,
@@ -211,6 +204,20 @@ class Engine {
   }
 }
 
+// Each language's corrections in turn (the first of each, then the second of each, …), without
+// repeats, at most `limit`. A language without a list (not ready) is passed over.
+function mergeSuggestions(lists, limit) {
+  const merged = new Set();
+  let longest = 0;
+  for (let l = 0; l < lists.length; l++) if (lists[l]) longest = Math.max(longest, lists[l].length);
+  for (let i = 0; i < longest && merged.size < limit; i++) {
+    for (let l = 0; l < lists.length && merged.size < limit; l++) {
+      if (lists[l] && i < lists[l].length) merged.add(lists[l][i]);
+    }
+  }
+  return [...merged];
+}
+
 // The Misspelling objects of a check's result, built in slices of SLICE_MS: a result of a
 // million misspellings must not hold up the caller's thread in one piece either. (A count of
 // entries per slice is no bound: as the heap fills, the collector makes each entry dearer.)
@@ -232,4 +239,4 @@ async function misspellingsOf(text, { offsets, suggestions, words = [] }) {
   return result;
 }
 
-module.exports = { Engine, misspellingsOf, yieldToEvents };
+module.exports = { Engine, mergeSuggestions, misspellingsOf, yieldToEvents };

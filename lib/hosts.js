@@ -1,20 +1,10 @@
 'use strict';
-// Where a SpellService's checkers live: in a worker thread it owns (WorkerHost), or on the
-// calling thread (InlineHost). Both take the same requests (the Engine's methods by name) and
-// remember the languages and personal words, which a new worker starts with after one died.
+// Where a SpellService's checkers live: in a worker thread (WorkerHost), or on the calling
+// thread (InlineHost). Both take the same requests (the Engine's methods by name); a new engine
+// starts from `state` ({ languages, personal }) as it stands then, which the pool keeps current.
 const path = require('node:path');
 const { Worker } = require('node:worker_threads');
 const { Engine } = require('./engine');
-
-// Requests that change what a new engine must start with. The personal words are on disk
-// already when they are sent, so a worker that dies before it answers must not lose them; a
-// language switch counts only once it loaded.
-function remember(state, op, args) {
-  if (op === 'setLanguages') state.languages = args[0];
-}
-function rememberAtOnce(state, op, args) {
-  if (op === 'setPersonal') state.personal = args[0];
-}
 
 // What every call made or still running after close() rejects with.
 const closedError = () => new Error('the spell service is closed');
@@ -51,15 +41,8 @@ class InlineHost {
 
   // call: { aborted } from the service, read between slices of a check.
   async request(op, args, call) {
-    rememberAtOnce(this.state, op, args);
-    let value;
-    if (op === 'check') {
-      value = await this.engine.check(args[0], { ...args[1], isAborted: () => call.aborted });
-    } else {
-      value = this.engine[op](...args);
-    }
-    remember(this.state, op, args);
-    return value;
+    if (op === 'check') return this.engine.check(args[0], { ...args[1], isAborted: () => call.aborted });
+    return this.engine[op](...args);
   }
 
   abort() {}
@@ -71,8 +54,9 @@ class InlineHost {
 }
 
 class WorkerHost {
-  // onDeath(error): told when the worker ends without being asked to. loadTimeout: ms that
-  // loading the dictionaries of a start or a setLanguages may take.
+  // onDeath(host): told when the worker ends without being asked to; the requests it left
+  // unanswered have been rejected. loadTimeout: ms that loading the dictionaries of a start or a
+  // setLanguages may take.
   constructor(state, onDeath, { loadTimeout = LOAD_TIMEOUT_MS } = {}) {
     this.state = state;
     this.onDeath = onDeath;
@@ -130,10 +114,7 @@ class WorkerHost {
     if (this.replies.size === 0 && this.worker) this.worker.unref();
     if (message.aborted) reply.reject(new Error('aborted'));
     else if (message.error) reply.reject(rebuildError(message.error));
-    else {
-      remember(this.state, reply.op, reply.args);
-      reply.resolve(message.value);
-    }
+    else reply.resolve(message.value);
   }
 
   exited(worker, code) {
@@ -142,11 +123,10 @@ class WorkerHost {
     const error = new Error(`the spell service's worker stopped unexpectedly (exit code ${code}); a new one starts with the next call`);
     for (const reply of this.replies.values()) reply.reject(error);
     this.replies.clear();
-    this.onDeath(error);
+    this.onDeath(this);
   }
 
   async request(op, args, call) {
-    rememberAtOnce(this.state, op, args);
     await this.start();
     if (this.closed) throw closedError(); // closed while the worker started
     // Aborted while a new worker started: abort() had no id to send, and nothing must be sent.
@@ -154,7 +134,7 @@ class WorkerHost {
     const id = this.nextId++;
     call.id = id;
     const reply = new Promise((resolve, reject) => {
-      this.replies.set(id, { resolve, reject, op, args });
+      this.replies.set(id, { resolve, reject });
     });
     // While a long text still goes out in parts, the worker may die and this reply be rejected
     // before the caller holds it; unhandled for that moment, the rejection would end the

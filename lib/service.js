@@ -1,14 +1,26 @@
 'use strict';
 // SpellService: checks whole texts in several languages at once, off the calling thread, with
-// the user's personal words kept in a file. The checkers live in a worker it owns (or on the
-// calling thread); this side checks arguments, owns the personal file, and answers the calls
-// in the order they were made.
+// the user's personal words kept in a file. The checkers live in workers it owns (or on the
+// calling thread: see pool.js); this side checks arguments, owns the personal file, and orders
+// the calls: a change (addWord, removeWord, setLanguages) begins once every call made before it
+// has finished, and the calls made after it begin once it has, so each call sees exactly the
+// changes made before it; the calls between two changes run side by side.
+const os = require('node:os');
 const check = require('./arguments');
-const { misspellingsOf } = require('./engine');
+const { mergeSuggestions, misspellingsOf } = require('./engine');
 const { FORMATS } = require('./formats');
-const { InlineHost, WorkerHost, closedError, LOAD_TIMEOUT_MS } = require('./hosts');
+const { closedError, LOAD_TIMEOUT_MS } = require('./hosts');
 const { PersonalFile } = require('./personal-file');
+const { Pool } = require('./pool');
 const { resolveLanguages } = require('./resolve-languages');
+
+// One engine per processor, up to 4: each extra worker loads every dictionary again (tens of
+// megabytes a language), and beyond four the lists a user waits for (one word's languages, a
+// check's few dozen misspellings) come no sooner.
+const MAX_DEFAULT_WORKERS = 4;
+const defaultWorkers = () => Math.max(1, Math.min(MAX_DEFAULT_WORKERS, os.availableParallelism ? os.availableParallelism() : os.cpus().length));
+// Words whose lists a check prepares in the background: its first misspellings, in text order.
+const PREPARED_PER_CHECK = 32;
 
 const CREATE = Symbol('SpellService.open');
 // A signal-like object need not give a reason; an AbortSignal's default stands in.
@@ -25,15 +37,17 @@ class SpellService {
     const worker = check.boolean(given.worker, 'worker', true);
     const loadTimeout = given.loadTimeout === undefined ? LOAD_TIMEOUT_MS : given.loadTimeout;
     if (!Number.isSafeInteger(loadTimeout) || loadTimeout <= 0) throw new TypeError('loadTimeout must be a positive integer');
+    const workers = check.positive(given.workers, 'workers', defaultWorkers());
+    const background = check.boolean(given.backgroundSuggestions, 'backgroundSuggestions', true);
 
     const languages = resolveLanguages(names, { backend, dictionaryDirs });
     const file = personalPath === undefined ? null : new PersonalFile(personalPath);
     const personal = file ? await file.read() : [];
-    const service = new SpellService(CREATE, { languages, personal, file, backend, dictionaryDirs, worker, loadTimeout });
+    const service = new SpellService(CREATE, { languages, personal, file, backend, dictionaryDirs, worker, workers, background, loadTimeout });
     try {
-      await service._host.start();
+      await service._pool.start();
     } catch (error) {
-      service._host.close();
+      service._pool.close();
       throw error;
     }
     return service;
@@ -41,16 +55,18 @@ class SpellService {
 
   constructor(token, settings) {
     if (token !== CREATE) throw new TypeError('use SpellService.open(options) to make a SpellService');
-    const { languages, personal, file, backend, dictionaryDirs, worker, loadTimeout } = settings;
+    const { languages, personal, file, backend, dictionaryDirs, worker, workers, background, loadTimeout } = settings;
     this._languages = languages;
     this._personal = personal;
     this._file = file;
     this._backend = backend;
     this._dictionaryDirs = dictionaryDirs;
-    const state = { languages, personal };
-    this._host = worker ? new WorkerHost(state, (error) => this._failPending(error), { loadTimeout }) : new InlineHost(state);
+    this._background = background;
+    this._pool = new Pool({ languages, personal }, { worker, workers, loadTimeout });
     this._pending = new Set();
-    this._tail = Promise.resolve();
+    // Settles when the latest change has; the calls made since it, still running.
+    this._gate = Promise.resolve();
+    this._since = new Set();
     this._closed = false;
   }
 
@@ -60,49 +76,68 @@ class SpellService {
   }
 
   check(text, options) {
-    return this._call(() => {
+    return this._call('read', () => {
       if (typeof text !== 'string') throw new TypeError('text must be a string');
       const given = check.options(options);
       const suggestions = check.count(given.suggestions, 'suggestions', 0);
       const format = check.oneOf(given.format, 'format', FORMATS, 'plain');
+      const timeout = check.timeout(given.timeout);
+      // What the engine needs of the options (the lists are made here, over the pool).
+      const request = { suggestions: 0, format };
       return [check.signal(given.signal), async (call) => {
-        const result = await this._host.request('check', [text, { suggestions, format }], call);
-        return result === undefined ? undefined : misspellingsOf(text, result);
+        const result = await this._pool.onPrimary('check', [text, request], call);
+        if (result === undefined) return undefined;
+        const found = await misspellingsOf(text, result);
+        const words = [...new Set(found.map((entry) => entry.word.normalize('NFC')))];
+        if (suggestions > 0 && words.length > 0) {
+          const lists = await this._pool.lists(words, this._enough(call, timeout));
+          const merged = new Map(words.map((word, i) => [word, mergeSuggestions(lists[i], suggestions)]));
+          for (const entry of found) entry.suggestions = [...merged.get(entry.word.normalize('NFC'))];
+        } else if (this._background && words.length > 0) {
+          this._pool.prepare(words.slice(0, PREPARED_PER_CHECK));
+        }
+        return found;
       }];
     });
   }
 
   isMisspelled(word) {
-    return this._call(() => {
+    return this._call('read', () => {
       check.word(word);
-      return [undefined, (call) => this._host.request('isMisspelled', [word], call)];
+      return [undefined, (call) => this._pool.onPrimary('isMisspelled', [word], call)];
     });
   }
 
   suggest(word, options) {
-    return this._call(() => {
+    return this._call('read', () => {
       check.word(word);
-      const limit = check.count(check.options(options).limit, 'limit', 10);
-      return [undefined, (call) => this._host.request('suggest', [word, limit], call)];
+      const given = check.options(options);
+      const limit = check.count(given.limit, 'limit', 10);
+      const timeout = check.timeout(given.timeout);
+      return [undefined, async (call) => {
+        if (limit === 0) return [];
+        const [lists] = await this._pool.lists([word.normalize('NFC')], this._enough(call, timeout));
+        return mergeSuggestions(lists, limit);
+      }];
     });
   }
 
   addWord(word) {
-    return this._call(() => {
+    return this._call('write', () => {
       check.word(word);
       return [undefined, async (call) => {
         const words = this._file ? await this._file.add(word) : this._personal.includes(word) ? this._personal : [...this._personal, word];
-        await this._setPersonal(words, call);
+        await this._setPersonal(words);
       }];
     });
   }
 
   removeWord(word) {
-    return this._call(() => {
+    return this._call('write', () => {
       check.word(word);
       return [undefined, async (call) => {
         const words = this._file ? await this._file.remove(word) : this._personal.filter((w) => w !== word);
-        await this._setPersonal(words, call);
+        await this._setPersonal(words);
       }];
     });
   }
@@ -113,11 +148,11 @@ class SpellService {
   }
 
   setLanguages(languages) {
-    return this._call(() => {
+    return this._call('write', () => {
       const names = check.languages(languages);
       return [undefined, async (call) => {
         const resolved = resolveLanguages(names, { backend: this._backend, dictionaryDirs: this._dictionaryDirs });
-        await this._host.request('setLanguages', [resolved], call);
+        await this._pool.setLanguages(resolved, call);
         this._languages = resolved;
       }];
     });
@@ -127,25 +162,41 @@ class SpellService {
     if (!this._closed) {
       this._closed = true;
       this._failPending(closedError());
-      this._host.close();
+      this._pool.close();
     }
     return Promise.resolve();
   }
 
-  async _setPersonal(words, call) {
+  // The file has changed already: from now on every engine holds the words, the ones that run
+  // now (told here) and any that starts later, also in place of a worker that dies meanwhile.
+  // So the call has taken effect, whatever happens to the workers.
+  async _setPersonal(words) {
     this._personal = words;
-    // The file has changed already; a call that close() rejected meanwhile has no one to tell.
-    if (call.settled) return;
-    await this._host.request('setPersonal', [words], call);
+    if (this._closed) return; // close() rejected the call; nothing runs any more
+    await this._pool.setPersonal(words);
+  }
+
+  // A promise that resolves when a call should stop waiting for suggestion lists: once
+  // `timeout` ms have passed since it was made, or once it settled (aborted, closed).
+  _enough(call, timeout) {
+    if (timeout === undefined) return call.done;
+    const left = call.made + timeout - Date.now();
+    // Run out already: only what is kept now answers (a timer would let quick lists in too).
+    if (left <= 0) return Promise.resolve();
+    return Promise.race([call.done, new Promise((resolve) => {
+      const timer = setTimeout(resolve, left);
+      call.done.then(() => clearTimeout(timer));
+    })]);
   }
 
   _failPending(error) {
     for (const call of [...this._pending]) call.fail(error);
   }
 
-  // Runs `prepare` (the argument checks, which give the call's signal and its work) and queues
-  // the work behind the calls made before. Every error, bad arguments included, rejects.
-  _call(prepare) {
+  // Runs `prepare` (the argument checks, which give the call's signal and its work) and starts
+  // the work once the changes made before have finished; a change ('write') also waits for
+  // every call made before it. Every error, bad arguments included, rejects.
+  _call(kind, prepare) {
     if (this._closed) return Promise.reject(closedError());
     let signal;
     let work;
@@ -162,24 +213,27 @@ class SpellService {
       resolve = res;
       reject = rej;
     });
-    const call = { settled: false, aborted: false, id: undefined };
+    let done;
+    const call = { settled: false, aborted: false, id: undefined, made: Date.now(), done: new Promise((res) => (done = res)) };
     const onAbort = () => {
       call.aborted = true;
       call.reason = reasonOf(signal);
       call.fail(call.reason);
-      this._host.abort(call);
+      this._pool.abort(call);
     };
     const settle = (action, value) => {
       if (call.settled) return;
       call.settled = true;
       this._pending.delete(call);
       signal?.removeEventListener('abort', onAbort);
+      done();
       action(value);
     };
     call.fail = (error) => settle(reject, error);
     signal?.addEventListener('abort', onAbort, { once: true });
     this._pending.add(call);
-    this._tail = this._tail.then(async () => {
+    const before = kind === 'read' ? this._gate : Promise.all([this._gate, ...this._since]);
+    const run = before.then(async () => {
       if (call.settled) return;
       try {
         const value = await work(call);
@@ -188,6 +242,13 @@ class SpellService {
         call.fail(error);
       }
     });
+    if (kind === 'read') {
+      this._since.add(run);
+      run.then(() => this._since.delete(run));
+    } else {
+      this._gate = run;
+      this._since = new Set();
+    }
     return promise;
   }
 }

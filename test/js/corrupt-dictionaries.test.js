@@ -83,11 +83,11 @@ describe('corrupt dictionaries', () => {
     const dir = fixtureDictionary(t, 'xx_ONE', ['hello']);
     const service = await SpellService.open({ languages: ['xx_ONE'], dictionaryDirs: [dir, hunspellDir], backend: 'hunspell', loadTimeout: 1000 });
     t.after(() => service.close());
-    service._host.loadTimeout = 1; // the start above must not be cut short, the switch must
+    service._pool.primary.host.loadTimeout = 1; // the start above must not be cut short, the switch must
     await assert.rejects(service.setLanguages(['fr_FR']), {
       message: `the dictionary fr_FR (${path.join(hunspellDir, 'fr_FR.dic')}) did not load within 1 ms`,
     });
-    service._host.loadTimeout = 1000;
+    service._pool.primary.host.loadTimeout = 1000;
     assert.deepEqual(service.languages.map((info) => info.language), ['xx_ONE']);
     assert.equal(await service.isMisspelled('hello'), false);
     assert.deepEqual((await service.check('hello wrold')).map((m) => m.word), ['wrold']);

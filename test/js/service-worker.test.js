@@ -1,7 +1,7 @@
 'use strict';
-// The service's worker thread: a worker that dies is reported to every call it leaves
-// unanswered and replaced at the next call with the same languages and personal words; an idle
-// service does not keep the process alive.
+// The service's worker thread: a worker that dies is reported to the call it was answering and
+// replaced at the next call with the same languages and personal words; an idle service does
+// not keep the process alive.
 const assert = require('node:assert/strict');
 const { execFileSync } = require('node:child_process');
 const path = require('node:path');
@@ -18,7 +18,7 @@ function run(source, preload = true) {
 }
 
 suite('SpellService worker', () => {
-  test('a worker that exits rejects the calls it left unanswered, and the next call starts a new one', (t) => {
+  test('a worker that exits rejects the call it was answering; the calls behind it go on in a new one', (t) => {
     const dir = fixtureDictionary(t, 'xx_ONE', ['hello']);
     const out = run(`
       const { SpellService } = require(${JSON.stringify(root)});
@@ -26,7 +26,7 @@ suite('SpellService worker', () => {
       (async () => {
         const service = await SpellService.open({ languages: ['xx_ONE'], dictionaryDirs: [${JSON.stringify(dir)}] });
         await service.addWord('wrod');
-        const first = service._host.worker;
+        const first = service._pool.primary.host.worker;
         // Distinct misspellings, each a real call into Hunspell: the check outlasts the message.
         const text = Array.from({ length: 200000 }, (_, i) => 'q' + i.toString(26).replace(/[0-9]/g, (d) => 'abcdefghij'[d])).join(' ');
         const pending = [service.check(text), service.isMisspelled('helo'), service.suggest('helo')].map(settled);
@@ -34,11 +34,11 @@ suite('SpellService worker', () => {
         first.postMessage({ exitForTest: 3 });
         const results = await Promise.all(pending);
         const after = (await service.check('hello helo wrod')).map((m) => m.word);
-        console.log(JSON.stringify({ results, after, replaced: service._host.worker !== first, personal: service.personalWords() }));
+        console.log(JSON.stringify({ results, after, replaced: service._pool.primary.host.worker !== first, personal: service.personalWords() }));
         await service.close();
       })();`);
     const stopped = "the spell service's worker stopped unexpectedly (exit code 3); a new one starts with the next call";
-    assert.deepEqual(JSON.parse(out), { results: [stopped, stopped, stopped], after: ['helo'], replaced: true, personal: ['wrod'] });
+    assert.deepEqual(JSON.parse(out), { results: [stopped, 'answered', 'answered'], after: ['helo'], replaced: true, personal: ['wrod'] });
   });
 
   test('a worker that dies while a long text is still going out in parts only rejects that check', (t) => {
@@ -49,7 +49,7 @@ suite('SpellService worker', () => {
         const service = await SpellService.open({ languages: ['xx_ONE'], dictionaryDirs: [${JSON.stringify(dir)}] });
         // 8 M characters: dozens of parts, one per turn, long after the worker is gone.
         const checking = service.check('hello '.repeat(1400000));
-        service._host.worker.postMessage({ exitForTest: 4 });
+        service._pool.primary.host.worker.postMessage({ exitForTest: 4 });
         const result = await checking.then(() => 'answered', (error) => error.message);
         console.log(JSON.stringify({ result, after: await service.isMisspelled('helo') }));
         await service.close();
@@ -66,8 +66,8 @@ suite('SpellService worker', () => {
         const service = await SpellService.open({ languages: ['xx_ONE'], dictionaryDirs: [${JSON.stringify(dir)}] });
         await service.addWord('wrod');
         const alive = setInterval(() => {}, 1000); // an idle worker does not hold the process
-        const exited = new Promise((resolve) => service._host.worker.once('exit', resolve));
-        service._host.worker.postMessage({ exitForTest: 0 });
+        const exited = new Promise((resolve) => service._pool.primary.host.worker.once('exit', resolve));
+        service._pool.primary.host.worker.postMessage({ exitForTest: 0 });
         await exited;
         console.log(JSON.stringify(await service.check('hello helo wrod')));
         clearInterval(alive);
@@ -96,8 +96,8 @@ suite('SpellService worker', () => {
       (async () => {
         const service = await SpellService.open({ languages: ['xx_ONE'], dictionaryDirs: [${JSON.stringify(dir)}] });
         const alive = setInterval(() => {}, 1000); // an idle worker does not hold the process
-        const exited = new Promise((resolve) => service._host.worker.once('exit', resolve));
-        service._host.worker.postMessage({ exitForTest: 0 });
+        const exited = new Promise((resolve) => service._pool.primary.host.worker.once('exit', resolve));
+        service._pool.primary.host.worker.postMessage({ exitForTest: 0 });
         await exited;
         sent.length = 0;
         const controller = new AbortController();

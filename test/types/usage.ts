@@ -44,6 +44,9 @@ async function service(signal: AbortSignalLike) {
   await spell.check('a wrod', { format: 'md' });
   expectType<boolean>()(await spell.isMisspelled('wrod'));
   expectType<string[]>()(await spell.suggest('wrod', { limit: 3 }));
+  expectType<string[]>()(await spell.suggest('wrod', { limit: 3, timeout: 50 }));
+  expectType<Misspelling[]>()(await spell.check('a wrod', { suggestions: 3, timeout: 100 }));
+  await SpellService.open({ languages: ['en_US'], workers: 2, backgroundSuggestions: false });
   expectType<void>()(await spell.addWord('spellshell'));
   expectType<void>()(await spell.removeWord('spellshell'));
   expectType<string[]>()(spell.personalWords());
