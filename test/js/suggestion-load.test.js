@@ -34,7 +34,13 @@ function keepBusy() {
   };
 }
 
-suite('suggestions under load', { skip: !hasFrench && 'no fr_FR dictionary' }, () => {
+// Windows reads a thread's CPU time in scheduler ticks (15.6 ms; 10 ms under Wine), a fifth of
+// the shortest limit: words near a limit get a longer or shorter list from one quiet run to the
+// next, whatever the load, so the comparison holds only where the time is read to the
+// microsecond.
+const coarseThreadTimes = process.platform === 'win32' && 'thread CPU time is read in scheduler ticks here';
+
+suite('suggestions under load', { skip: (!hasFrench && 'no fr_FR dictionary') || coarseThreadTimes }, () => {
   test('lists equal a quiet single-threaded run while every processor is busy', async () => {
     // A word whose quiet lists differ between two runs sits on a limit's edge (within the
     // clock's sampling); the others must not move at all.
