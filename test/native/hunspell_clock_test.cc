@@ -46,8 +46,9 @@ TEST(HunspellClock, CountsNeitherSleepNorOtherThreadsWork) {
   stop = true;
   for (auto& thread : busy) thread.join();
   // The wall clock would say 60 ms, the process's CPU time 120 or more; waking up costs this
-  // thread well under 5 ms.
-  EXPECT_LT(elapsed, 5 * CLOCKS_PER_SEC / 1000);
+  // thread well under 5 ms, and some 20 under valgrind, which runs one thread at a time and
+  // translates the code it wakes into.
+  EXPECT_LT(elapsed, 40 * CLOCKS_PER_SEC / 1000);
 }
 
 TEST(HunspellClock, NeverGoesBack) {
