@@ -50,6 +50,7 @@ class InlineHost {
   close() {
     this.engine?.close();
     this.engine = null;
+    return Promise.resolve();
   }
 }
 
@@ -68,6 +69,12 @@ class WorkerHost {
     // Work begun before close() (a personal file being written) may still reach request(): it
     // must not start a worker that nobody would end.
     this.closed = false;
+    // Workers asked to stop whose threads have not ended yet: close() waits for them.
+    this.ending = new Set();
+    // Dictionary loads under way (a start, a setLanguages): a worker in one may not return from
+    // Hunspell for minutes (a hostile file), so close() waits for its thread no longer than a
+    // load may take.
+    this.loads = 0;
   }
 
   // Starts a worker with the current state, unless one runs; resolves once its engine loaded.
@@ -79,6 +86,7 @@ class WorkerHost {
     // An idle service must not keep the process alive: the worker is referenced only while a
     // request waits for it.
     worker.unref();
+    this.loads++;
     this.ready = new Promise((resolve, reject) => {
       let timer;
       const starting = (message) => {
@@ -101,6 +109,10 @@ class WorkerHost {
         reject(new Error(`the spell service's worker stopped while starting (exit code ${code})`));
       });
     });
+    this.ready.then(
+      () => this.loads--,
+      () => this.loads--,
+    );
     worker.on('message', (message) => this.receive(message));
     worker.on('error', () => {}); // the exit that follows says it
     worker.on('exit', (code) => this.exited(worker, code));
@@ -143,7 +155,13 @@ class WorkerHost {
     const worker = this.worker;
     if (op === 'setLanguages') {
       const timer = setTimeout(() => this.giveUp(worker, loadTimeoutError(args[0], this.loadTimeout)), this.loadTimeout);
-      reply.finally(() => clearTimeout(timer)).catch(() => {});
+      this.loads++;
+      reply
+        .finally(() => {
+          clearTimeout(timer);
+          this.loads--;
+        })
+        .catch(() => {});
     }
     worker.ref();
     if (op === 'check' && args[0].length > ONE_MESSAGE) {
@@ -170,10 +188,11 @@ class WorkerHost {
     return reply;
   }
 
-  // Lets a worker stuck in a load go: every call waiting for it rejects with `error`.
+  // Lets a worker stuck in a load go: every call waiting for it rejects with `error`. Its thread
+  // ends only once Hunspell returns, which may take minutes: close() does not wait for it.
   giveUp(worker, error) {
     if (this.worker !== worker) return;
-    this.stop(worker);
+    this.stop(worker, { wait: false });
     for (const reply of this.replies.values()) reply.reject(error);
     this.replies.clear();
   }
@@ -182,15 +201,28 @@ class WorkerHost {
     if (this.worker && call.id !== undefined) this.worker.postMessage({ abort: call.id });
   }
 
-  stop(worker) {
+  // wait: whether close() waits for the thread to end; `within` bounds that wait in ms.
+  stop(worker, { wait = true, within = Infinity } = {}) {
     if (this.worker === worker) this.worker = null;
-    worker.terminate();
+    let ended = worker.terminate().then(
+      () => {},
+      () => {},
+    );
+    if (!wait) return;
+    if (within !== Infinity) {
+      ended = Promise.race([ended, new Promise((resolve) => setTimeout(resolve, within).unref())]);
+    }
+    this.ending.add(ended);
+    ended.then(() => this.ending.delete(ended));
   }
 
+  // Resolves once the worker's thread has ended, so that a caller who awaits it knows the thread
+  // and its dictionaries are gone; for a worker in a load, after loadTimeout ms at most.
   close() {
     this.closed = true;
-    if (this.worker) this.stop(this.worker);
+    if (this.worker) this.stop(this.worker, { within: this.loads === 0 ? Infinity : this.loadTimeout });
     this.replies.clear();
+    return Promise.all(this.ending).then(() => {});
   }
 }
 

@@ -31,6 +31,8 @@ class Pool {
     this.maxEngines = worker ? workers : 1;
     this.primary = this.makeSlot();
     this.slots = [this.primary];
+    // Extra workers retired when idle whose threads have not ended yet: close() waits for them.
+    this.retired = new Set();
     this.queue = []; // tasks of calls, in the order made
     this.background = []; // tasks nobody waits for
     this.running = new Map(); // key -> task, for tasks queued or running
@@ -218,19 +220,22 @@ class Pool {
     if (call.id !== undefined && this.primary.task?.call === call) this.primary.host.abort(call);
   }
 
+  // Resolves once every worker's thread has ended, those of extra workers retired before too.
   close() {
     this.closed = true;
-    for (const slot of this.slots) this.end(slot);
+    const ended = [...this.retired, ...this.slots.map((slot) => this.end(slot))];
     const error = closedError();
     for (const task of [...this.queue, ...this.background]) task.reject(error);
     this.queue = [];
     this.background = [];
+    return Promise.all(ended).then(() => {});
   }
 
   end(slot) {
     clearTimeout(slot.idleTimer);
-    slot.host.close();
+    const ended = slot.host.close();
     if (slot.task) slot.task.reject(closedError());
+    return ended;
   }
 
   // ---- scheduling --------------------------------------------------------------------------
@@ -312,7 +317,9 @@ class Pool {
   retire(slot) {
     if (slot.task || this.closed) return;
     this.drop(slot);
-    slot.host.close();
+    const ended = slot.host.close();
+    this.retired.add(ended);
+    ended.then(() => this.retired.delete(ended));
   }
 
   // An extra engine leaves the pool. Changes waiting for it have nothing left to change: a

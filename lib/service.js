@@ -158,13 +158,18 @@ class SpellService {
     });
   }
 
+  // Resolves once the workers' threads have ended and their dictionaries are freed; a second
+  // call resolves with the first.
   close() {
     if (!this._closed) {
       this._closed = true;
+      // The application asked for these rejections: one it does not wait for must not end it
+      // as an unhandled rejection while close() waits for the threads.
+      for (const call of this._pending) call.promise.catch(() => {});
       this._failPending(closedError());
-      this._pool.close();
+      this._ended = this._pool.close();
     }
-    return Promise.resolve();
+    return this._ended;
   }
 
   // The file has changed already: from now on every engine holds the words, the ones that run
@@ -230,6 +235,7 @@ class SpellService {
       action(value);
     };
     call.fail = (error) => settle(reject, error);
+    call.promise = promise;
     signal?.addEventListener('abort', onAbort, { once: true });
     this._pending.add(call);
     const before = kind === 'read' ? this._gate : Promise.all([this._gate, ...this._since]);

@@ -170,6 +170,24 @@ suite('SpellService pool', () => {
     assert.ok(results.every((result) => result === 'the spell service is closed'), JSON.stringify(results));
   });
 
+  test('close resolves once every worker\'s thread has ended, a retired extra\'s too', async (t) => {
+    for (const retire of [false, true]) {
+      const service = await open(twoLanguages(t), { workers: 3, backgroundSuggestions: false });
+      await Promise.all(MISSPELLED.map((word) => service.suggest(word)));
+      // A worker's 'exit' comes once its thread has been joined.
+      const exited = new Set();
+      const workers = service._pool.slots.map((slot) => slot.host.worker);
+      for (const worker of workers) worker.once('exit', () => exited.add(worker));
+      if (retire) {
+        service._pool.extraIdleMs = 1;
+        for (const slot of service._pool.slots) service._pool.rest(slot);
+        while (service._pool.slots.length > 2) await new Promise((resolve) => setImmediate(resolve));
+      }
+      await service.close();
+      assert.equal(exited.size, workers.length, `retire: ${retire}`);
+    }
+  });
+
   test('timeout 0 answers from the kept lists only, the rest empty', async (t) => {
     const dir = twoLanguages(t);
     const service = await open(dir, { workers: 1, backgroundSuggestions: false });
