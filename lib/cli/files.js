@@ -5,6 +5,7 @@ const fs = require('node:fs');
 const path = require('node:path');
 const ignore = require('ignore');
 const picomatch = require('picomatch');
+const { globMatcher } = require('../glob-matcher');
 const { formatForPath } = require('../formats');
 
 // Never entered: installed packages and git's own store hold no text of the project's.
@@ -16,26 +17,6 @@ const posix = (p) => p.split(path.sep).join('/');
 // Characters that make an argument a pattern (when no file has that name).
 const GLOB = /[*?[\]{}]/;
 const byName = (a, b) => (a.name < b.name ? -1 : a.name > b.name ? 1 : 0);
-
-// A test of paths against glob patterns written relative to `base`, in either separator. A
-// pattern without a slash matches a file or folder of that name anywhere (as in .gitignore); one
-// with a slash matches the path from `base`.
-function globMatcher(patterns, base) {
-  const tests = patterns.map((given) => {
-    let pattern = given.replace(/\\/g, '/').replace(/^\.\//, '');
-    if (pattern.endsWith('/')) pattern = pattern.slice(0, -1);
-    const anchored = pattern.includes('/');
-    if (pattern.startsWith('/')) pattern = pattern.slice(1);
-    const test = picomatch(pattern, { dot: true });
-    return anchored ? (rel) => test(rel) : (rel) => test(rel.slice(rel.lastIndexOf('/') + 1));
-  });
-  return (file) => {
-    if (tests.length === 0) return false;
-    const rel = posix(path.relative(base, file));
-    if (rel === '' || rel.startsWith('../') || rel === '..' || path.isAbsolute(rel)) return false;
-    return tests.some((test) => test(rel));
-  };
-}
 
 // The nearest folder at or above `dir` that holds `.git` (a folder, or a file in a linked work
 // tree), or null.
@@ -215,4 +196,4 @@ function knownFormat(file) {
   return PLAIN_EXTENSIONS.has(path.extname(file).toLowerCase()) ? 'plain' : null;
 }
 
-module.exports = { collectFiles, globMatcher, GitIgnores, gitWorkTree, knownFormat, causeOf };
+module.exports = { collectFiles, GitIgnores, gitWorkTree, knownFormat, causeOf };

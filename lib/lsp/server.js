@@ -232,7 +232,7 @@ class Server {
       } else {
         // A project file that now names other languages or formats means another check.
         Promise.all([previous, document.context]).then(([before, after]) => {
-          if (before?.entry === after.entry && before?.format === after.format) return this.publish(document);
+          if (before?.entry === after.entry && before?.format === after.format && before?.excluded === after.excluded) return this.publish(document);
           document.check.forget();
           return this.schedule(document);
         }, () => {});
@@ -330,7 +330,7 @@ class Server {
       return this.log(MessageType.Error, `${document.content.uri}: ${error.message}`);
     }
     if (document.closed || document.content.version !== startedAt || document.timer) return;
-    if (!context.service) return this.connection.notify('textDocument/publishDiagnostics', { uri: document.content.uri, diagnostics: [] });
+    if (!context.service || context.excluded) return this.connection.notify('textDocument/publishDiagnostics', { uri: document.content.uri, diagnostics: [] });
     try {
       await document.check.run(document.content, context.service, context.format, () => this.publish(document));
     } catch (error) {
@@ -350,7 +350,7 @@ class Server {
     const result = document.check.result;
     if (document.closed || !result || result.version !== document.content.version) return;
     const context = await document.context;
-    if (document.closed || document.check.result !== result || result.version !== document.content.version) return;
+    if (document.closed || context.excluded || document.check.result !== result || result.version !== document.content.version) return;
     const key = `${this.settings.severity} ${document.generation}`;
     const shown = (word) => {
       const nfc = word.normalize('NFC');

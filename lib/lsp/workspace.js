@@ -8,6 +8,7 @@ const { formatForLanguageId, FORMATS } = require('../formats');
 const { findProjectConfig, defaultPersonalFile } = require('../project-config');
 const { defaultLanguage } = require('../cli');
 const { isInside } = require('./uri');
+const { globMatcher, leftOut } = require('../glob-matcher');
 
 class Workspace {
   // warn(message), fail(message): told of a project file or a service that cannot be used.
@@ -76,11 +77,18 @@ class Workspace {
     const options = { languages, dictionaryDirs: settings.dictionaryDirs };
     if (personal !== null) options.personalDictionary = personal;
     const entry = this.serviceFor(options);
-    const format = settings.formats[document.languageId] ?? formatForLanguageId(document.languageId);
+    // The project's own patterns speak of its files by name, and so come before the editor's
+    // formats by language id; a file the project excludes shows no misspellings, as the command
+    // line would not check it.
+    const file = document.path;
+    const named = file && project && Object.entries(config.formats ?? {}).find(([glob]) => globMatcher([glob], project.dir, this.path)(file));
+    const format = named?.[1] ?? settings.formats[document.languageId] ?? formatForLanguageId(document.languageId);
+    const excluded = Boolean(file && project && config.exclude?.length && leftOut(globMatcher(config.exclude, project.dir, this.path), file, project.dir, this.path));
     return {
       entry,
       service: await entry.ready,
       format: FORMATS.includes(format) ? format : 'plain',
+      excluded,
       project,
       projectWords: new PersonalWords([...(config.words ?? []), ...(config.ignoreWords ?? [])]),
       suggestions: Number.isInteger(config.suggest) && config.suggest >= 0 ? config.suggest : settings.suggestions,

@@ -148,6 +148,31 @@ suite('language server: settings', () => {
     assert.deepEqual(summary(await client.diagnostics(uri('b.txt'))), ['bonjour 0:0-0:7']);
   });
 
+  test('a project\'s exclude patterns silence its documents and its formats choose theirs; a cspell ignorePaths counts', async (t) => {
+    const { client, uri, dir } = await setUp(t);
+    fs.mkdirSync(path.join(dir, 'gen', 'deep'), { recursive: true });
+    fs.mkdirSync(path.join(dir, 'other'));
+    fs.writeFileSync(path.join(dir, '.spellshell.json'), JSON.stringify({ exclude: ['gen', '*.log'], formats: { 'notes/*.txt': 'markdown' } }));
+    fs.writeFileSync(path.join(dir, 'other', 'cspell.json'), JSON.stringify({ ignorePaths: ['skip/**'] }));
+    // Made after the server looked at the folder: the editor tells of it.
+    client.notify('workspace/didChangeWatchedFiles', { changes: [{ uri: pathToFileURL(path.join(dir, '.spellshell.json')).href, type: 1 }] });
+    const text = 'hord `lnie`';
+    const rows = [
+      // [file, misspellings shown]
+      ['gen/deep/a.txt', []],
+      ['x.log', []],
+      ['general.txt', ['hord 0:0-0:4', 'lnie 0:6-0:10']],
+      ['notes/a.txt', ['hord 0:0-0:4']],
+      ['a.txt', ['hord 0:0-0:4', 'lnie 0:6-0:10']],
+      ['other/skip/a.txt', []],
+      ['other/a.txt', ['hord 0:0-0:4', 'lnie 0:6-0:10']],
+    ];
+    fs.mkdirSync(path.join(dir, 'notes'));
+    fs.mkdirSync(path.join(dir, 'other', 'skip'));
+    for (const [file] of rows) client.open(uri(file), text);
+    for (const [file, shown] of rows) assert.deepEqual(summary(await client.diagnostics(uri(file))), shown, file);
+  });
+
   test('a project file changed outside the editor applies once the editor tells of it', async (t) => {
     const registrations = [];
     const answers = { 'client/registerCapability': (params) => { registrations.push(...params.registrations); return null; } };
