@@ -51,6 +51,26 @@ suite('spellshell command line', () => {
     assert.deepEqual([status, stdout.text, stderr.text], [1, 'a.txt:1:1: hord -> lord, word\n', '']);
   });
 
+  test('the service prepares no lists behind each file\'s check: the run asks for those it prints', async (t) => {
+    const { SpellService } = require('../../lib/service');
+    const open = SpellService.open;
+    const opened = [];
+    SpellService.open = (options) => {
+      opened.push(options);
+      return open.call(SpellService, options);
+    };
+    t.after(() => {
+      SpellService.open = open;
+    });
+    const dir = setUp(t, { 'a.txt': 'hord\n', 'b.txt': 'wrod\n' });
+    for (const suggest of ['0', '3']) {
+      const stdout = sink();
+      assert.equal(await main([...ONE, '--suggest', suggest, 'a.txt', 'b.txt'], { stdout, stderr: sink(), cwd: dir, env: environment(dir, {}) }), 1);
+      assert.equal(stdout.text.split('\n').length, 3);
+    }
+    assert.deepEqual(opened.map((options) => options.backgroundSuggestions), [false, false]);
+  });
+
   test('on a terminal, one big file shows a progress line counting megabytes, cleared at the end', async (t) => {
     const dir = setUp(t, { 'big.txt': 'hello world\n'.repeat(500000) });
     const stderr = sink(true);
