@@ -268,6 +268,6 @@ export declare class SpellService {
   /** The personal words, in file order. */
   personalWords(): string[];
   setLanguages(languages: string[]): Promise<void>;
-  /** Ends the workers and resolves once their threads have ended; pending and later calls reject with `the spell service is closed`. */
+  /** Ends the workers and resolves once their threads have ended (one still loading dictionaries: after loadTimeout ms at most); pending and later calls reject with `the spell service is closed`. */
   close(): Promise<void>;
 }

@@ -92,7 +92,8 @@ class WorkerHost {
       const starting = (message) => {
         if (message.loading) {
           timer = setTimeout(() => {
-            this.stop(worker);
+            // Let go, as giveUp does: close() must not wait for the load to end after all.
+            this.stop(worker, { wait: false });
             reject(loadTimeoutError(this.state.languages, this.loadTimeout));
           }, this.loadTimeout);
           return;

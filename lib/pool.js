@@ -31,7 +31,8 @@ class Pool {
     this.maxEngines = worker ? workers : 1;
     this.primary = this.makeSlot();
     this.slots = [this.primary];
-    // Extra workers retired when idle whose threads have not ended yet: close() waits for them.
+    // Extra workers ended (idle, or by a change of languages) whose threads have not ended yet:
+    // close() waits for them.
     this.retired = new Set();
     this.queue = []; // tasks of calls, in the order made
     this.background = []; // tasks nobody waits for
@@ -213,7 +214,7 @@ class Pool {
     this.state.languages = languages;
     this.changed();
     this.extrasFailed = false;
-    for (const slot of this.slots.splice(1)) this.end(slot);
+    for (const slot of this.slots.splice(1)) this.putAside(this.end(slot));
   }
 
   abort(call) {
@@ -314,12 +315,16 @@ class Pool {
     });
   }
 
+  // `ended`: a promise of an extra worker's end, for close() to wait for.
+  putAside(ended) {
+    this.retired.add(ended);
+    ended.then(() => this.retired.delete(ended));
+  }
+
   retire(slot) {
     if (slot.task || this.closed) return;
     this.drop(slot);
-    const ended = slot.host.close();
-    this.retired.add(ended);
-    ended.then(() => this.retired.delete(ended));
+    this.putAside(slot.host.close());
   }
 
   // An extra engine leaves the pool. Changes waiting for it have nothing left to change: a

@@ -95,6 +95,24 @@ describe('corrupt dictionaries', () => {
     assert.equal(await service.isMisspelled('wrold'), false);
   });
 
+  test('a worker let go in a load, at a start or a switch, is not waited for by close', async (t) => {
+    const dir = fixtureDictionary(t, 'xx_ONE', ['hello']);
+    const service = await SpellService.open({ languages: ['en_US', 'fr_FR'], dictionaryDirs: [dir, hunspellDir], backend: 'hunspell', loadTimeout: 1000 });
+    const host = service._pool.primary.host;
+    host.loadTimeout = 1;
+    const exited = new Promise((resolve) => host.worker.once('exit', resolve));
+    host.worker.terminate(); // dies: the next call starts a worker, which loads both again
+    await exited;
+    await assert.rejects(service.check('hello'), { message: /did not load within 1 ms$/ });
+    assert.equal(host.ending.size, 0, 'after a start');
+    host.loadTimeout = 1000;
+    await service.isMisspelled('hello');
+    host.loadTimeout = 1;
+    await assert.rejects(service.setLanguages(['fr_FR', 'en_US']), { message: /did not load within 1 ms$/ });
+    assert.equal(host.ending.size, 0, 'after a switch');
+    await service.close();
+  });
+
   test('loadTimeout must be a positive integer', async () => {
     for (const loadTimeout of [0, -1, 1.5, '100', null, Infinity]) {
       await assert.rejects(SpellService.open({ languages: ['en_US'], loadTimeout }), { name: 'TypeError', message: 'loadTimeout must be a positive integer' });

@@ -171,14 +171,16 @@ suite('SpellService pool', () => {
   });
 
   test('close resolves once every worker\'s thread has ended, a retired extra\'s too', async (t) => {
-    for (const retire of [false, true]) {
+    for (const retire of [false, true, 'switch']) {
       const service = await open(twoLanguages(t), { workers: 3, backgroundSuggestions: false });
       await Promise.all(MISSPELLED.map((word) => service.suggest(word)));
       // A worker's 'exit' comes once its thread has been joined.
       const exited = new Set();
       const workers = service._pool.slots.map((slot) => slot.host.worker);
       for (const worker of workers) worker.once('exit', () => exited.add(worker));
-      if (retire) {
+      if (retire === 'switch') {
+        await service.setLanguages(['xx_TWO', 'xx_ONE']); // ends the extras
+      } else if (retire) {
         service._pool.extraIdleMs = 1;
         for (const slot of service._pool.slots) service._pool.rest(slot);
         while (service._pool.slots.length > 2) await new Promise((resolve) => setImmediate(resolve));
