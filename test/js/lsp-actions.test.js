@@ -173,6 +173,21 @@ suite('language server: settings', () => {
     for (const [file, shown] of rows) assert.deepEqual(summary(await client.diagnostics(uri(file))), shown, file);
   });
 
+  test('an open document that the project comes to exclude is cleared, and checked again once it no longer does', async (t) => {
+    const { client, uri, dir } = await setUp(t);
+    const file = path.join(dir, '.spellshell.json');
+    const changed = (contents) => {
+      fs.writeFileSync(file, JSON.stringify(contents));
+      client.notify('workspace/didChangeWatchedFiles', { changes: [{ uri: pathToFileURL(file).href, type: 2 }] });
+    };
+    client.open(uri('a.txt'), 'hord');
+    assert.deepEqual(summary(await client.diagnostics(uri('a.txt'))), ['hord 0:0-0:4']);
+    changed({ exclude: ['a.txt'] });
+    assert.deepEqual(await client.diagnostics(uri('a.txt')), []);
+    changed({ exclude: [] });
+    assert.deepEqual(summary(await client.diagnostics(uri('a.txt'))), ['hord 0:0-0:4']);
+  });
+
   test('a project file changed outside the editor applies once the editor tells of it', async (t) => {
     const registrations = [];
     const answers = { 'client/registerCapability': (params) => { registrations.push(...params.registrations); return null; } };
