@@ -93,7 +93,7 @@ class WorkerHost {
         if (message.loading) {
           timer = setTimeout(() => {
             // Let go, as giveUp does: close() must not wait for the load to end after all.
-            this.stop(worker, { wait: false });
+            this.stop(worker, 0);
             reject(loadTimeoutError(this.state.languages, this.loadTimeout));
           }, this.loadTimeout);
           return;
@@ -193,7 +193,7 @@ class WorkerHost {
   // ends only once Hunspell returns, which may take minutes: close() does not wait for it.
   giveUp(worker, error) {
     if (this.worker !== worker) return;
-    this.stop(worker, { wait: false });
+    this.stop(worker, 0);
     for (const reply of this.replies.values()) reply.reject(error);
     this.replies.clear();
   }
@@ -202,17 +202,15 @@ class WorkerHost {
     if (this.worker && call.id !== undefined) this.worker.postMessage({ abort: call.id });
   }
 
-  // wait: whether close() waits for the thread to end; `within` bounds that wait in ms.
-  stop(worker, { wait = true, within = Infinity } = {}) {
+  // `wait`: how long close() waits for the thread to end, in ms (0: not at all).
+  stop(worker, wait = Infinity) {
     if (this.worker === worker) this.worker = null;
     let ended = worker.terminate().then(
       () => {},
       () => {},
     );
-    if (!wait) return;
-    if (within !== Infinity) {
-      ended = Promise.race([ended, new Promise((resolve) => setTimeout(resolve, within).unref())]);
-    }
+    if (wait === 0) return;
+    if (wait !== Infinity) ended = Promise.race([ended, new Promise((resolve) => setTimeout(resolve, wait).unref())]);
     this.ending.add(ended);
     ended.then(() => this.ending.delete(ended));
   }
@@ -221,7 +219,7 @@ class WorkerHost {
   // and its dictionaries are gone; for a worker in a load, after loadTimeout ms at most.
   close() {
     this.closed = true;
-    if (this.worker) this.stop(this.worker, { within: this.loads === 0 ? Infinity : this.loadTimeout });
+    if (this.worker) this.stop(this.worker, this.loads === 0 ? Infinity : this.loadTimeout);
     this.replies.clear();
     return Promise.all(this.ending).then(() => {});
   }
