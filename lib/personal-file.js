@@ -92,8 +92,9 @@ class PersonalFile {
     this.lockFile = `${this.file}.lock`;
   }
 
-  // The words of the file; none when it does not exist.
-  async read() {
+  // The words of the file; none when it does not exist. onSpaced(line, text): told of each line
+  // that has spaces, and so can never match.
+  async read(onSpaced) {
     let bytes;
     let handle;
     try {
@@ -110,7 +111,7 @@ class PersonalFile {
     } finally {
       await handle?.close();
     }
-    return parseWords(bytes, this.file);
+    return parseWords(bytes, this.file, onSpaced);
   }
 
   // Adds the word unless the file has it already; the file and its folder are made if needed.

@@ -7,7 +7,7 @@ const path = require('node:path');
 const { SpellService } = require('../service');
 const { findDictionaries } = require('../find-dictionaries');
 const { PersonalWords } = require('../personal-words');
-const { parseWords } = require('../personal-file');
+const { PersonalFile } = require('../personal-file');
 const { resolveLanguages } = require('../resolve-languages');
 const { findProjectConfig, defaultPersonalFile, ConfigError } = require('../project-config');
 const { formatForPath } = require('../formats');
@@ -304,18 +304,11 @@ async function main(argv, io = {}) {
   return finish(status);
 }
 
-// The personal words, as the service will read them; tells once, on stderr, of each line that
-// can never match (it has spaces).
-async function personalWords(file, say) {
+// The personal words, as the service will read them (a FIFO or a device is refused, never read);
+// tells once, on stderr, of each line that can never match (it has spaces).
+function personalWords(file, say) {
   if (file === undefined) return [];
-  let bytes;
-  try {
-    bytes = await fs.promises.readFile(file);
-  } catch (error) {
-    if (error.code === 'ENOENT') return [];
-    throw new Error(`cannot read the personal dictionary ${file}: ${causeOf(error)}`);
-  }
-  return parseWords(bytes, file, (line, text) => say(`personal dictionary ${file}, line ${line}: "${text}" has spaces, ignored`));
+  return new PersonalFile(file).read((line, text) => say(`personal dictionary ${file}, line ${line}: "${text}" has spaces, ignored`));
 }
 
 class ServiceError extends Error {}
@@ -417,4 +410,4 @@ async function checkEntry(entry, { service, format, projectWords, cache, readOnl
   }
 }
 
-module.exports = { main, parseArguments, defaultLanguage, Positions };
+module.exports = { main, defaultLanguage, Positions };

@@ -105,4 +105,13 @@ describe('hostile personal files', { skip }, () => {
     assert.equal(await fs.promises.readFile(path.join(dir, 'plain.txt'), 'utf8'), 'x');
     assert.ok(fs.lstatSync(file).isFIFO());
   });
+
+  test('the command line refuses a personal list that is a FIFO at once, exit 2', (t) => {
+    const dir = fixtureDictionary(t, 'xx_ONE', ['hello']);
+    const file = path.join(dir, 'words.txt');
+    mkfifo(file);
+    const run = spawnSync(process.execPath, [path.join(__dirname, '..', '..', 'bin', 'spellshell.js'), '--lang', 'xx_ONE', '--dict-dir', dir, '--personal', file, '-'],
+      { input: 'hello\n', encoding: 'utf8', timeout: 10000 });
+    assert.deepEqual([run.status, run.stdout, run.stderr], [2, '', `spellshell: cannot read the personal dictionary ${file}: it is a FIFO, not a regular file\n`]);
+  });
 });
