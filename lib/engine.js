@@ -122,17 +122,11 @@ class Engine {
     return this.checkers[index].getCorrectionsForMisspelling(word.normalize('NFC'));
   }
 
-  suggest(word, limit) {
-    if (limit <= 0) return [];
-    return mergeSuggestions(this.checkers.map((checker, index) => this.suggestIn(word, index)), limit);
-  }
-
-  // The misspellings of `text` read as `format` as [start, end, …] offsets in an Int32Array,
-  // with `suggestions` > 0 the lists for each, and `words`: [index, word] for the misspellings
-  // whose word was decoded (an entity) and so differs from the text at its offsets. Works in
-  // slices of SLICE_MS; `isAborted()` is asked between them, and true ends the check with
-  // `undefined`.
-  async check(text, { suggestions = 0, format = 'plain', isAborted = () => false } = {}) {
+  // The misspellings of `text` read as `format` as [start, end, …] offsets in an Int32Array, and
+  // `words`: [index, word] for the misspellings whose word was decoded (an entity) and so
+  // differs from the text at its offsets. Works in slices of SLICE_MS; `isAborted()` is asked
+  // between them, and true ends the check with `undefined`.
+  async check(text, { format = 'plain', isAborted = () => false } = {}) {
     if (!FORMATS.includes(format)) throw new TypeError(`format must be one of ${FORMATS.join(', ')}`);
     const prose = proseOf(format, text);
     // The format read the whole text in one piece (some hundred milliseconds for 5 MB): an
@@ -147,9 +141,7 @@ class Engine {
     const cache = this.cache;
     let offsets = new Int32Array(64);
     let count = 0;
-    const lists = suggestions > 0 ? [] : undefined;
     const decodedWords = [];
-    const suggested = new Map();
     let sliceStart = Date.now();
     let sinceClock = 0;
     const report = (start, end, word) => {
@@ -167,15 +159,6 @@ class Engine {
       offsets[count * 2] = start;
       offsets[count * 2 + 1] = end;
       count++;
-      if (lists) {
-        let list = suggested.get(word);
-        if (list === undefined) {
-          list = this.suggest(word, suggestions);
-          suggested.set(word, list);
-        }
-        lists.push(list);
-        sinceClock = 1024; // suggestions are slow: look at the clock after each
-      }
     };
     while (scanner.next()) {
       const word = scanner.word;
@@ -200,7 +183,7 @@ class Engine {
         }
       }
     }
-    return { offsets: offsets.slice(0, count * 2), suggestions: lists, words: decodedWords };
+    return { offsets: offsets.slice(0, count * 2), words: decodedWords };
   }
 }
 
@@ -221,7 +204,7 @@ function mergeSuggestions(lists, limit) {
 // The Misspelling objects of a check's result, built in slices of SLICE_MS: a result of a
 // million misspellings must not hold up the caller's thread in one piece either. (A count of
 // entries per slice is no bound: as the heap fills, the collector makes each entry dearer.)
-async function misspellingsOf(text, { offsets, suggestions, words = [] }) {
+async function misspellingsOf(text, { offsets, words = [] }) {
   const result = new Array(offsets.length / 2);
   const decoded = new Map(words);
   let sliceStart = Date.now();
@@ -229,7 +212,6 @@ async function misspellingsOf(text, { offsets, suggestions, words = [] }) {
     const start = offsets[i];
     const end = offsets[i + 1];
     const entry = { start, end, word: decoded.size > 0 && decoded.has(i / 2) ? decoded.get(i / 2) : text.slice(start, end) };
-    if (suggestions) entry.suggestions = [...suggestions[i / 2]];
     result[i / 2] = entry;
     if (i % 512 === 510 && Date.now() - sliceStart >= SLICE_MS) {
       await yieldToEvents();

@@ -35,8 +35,7 @@ class SpellService {
     const backend = check.oneOf(given.backend, 'backend', ['auto', 'hunspell', 'system'], 'auto');
     const personalPath = check.filePath(given.personalDictionary, 'personalDictionary');
     const worker = check.boolean(given.worker, 'worker', true);
-    const loadTimeout = given.loadTimeout === undefined ? LOAD_TIMEOUT_MS : given.loadTimeout;
-    if (!Number.isSafeInteger(loadTimeout) || loadTimeout <= 0) throw new TypeError('loadTimeout must be a positive integer');
+    const loadTimeout = check.positive(given.loadTimeout, 'loadTimeout', LOAD_TIMEOUT_MS);
     const workers = check.positive(given.workers, 'workers', defaultWorkers());
     const background = check.boolean(given.backgroundSuggestions, 'backgroundSuggestions', true);
 
@@ -83,18 +82,27 @@ class SpellService {
       const format = check.oneOf(given.format, 'format', FORMATS, 'plain');
       const timeout = check.timeout(given.timeout);
       // What the engine needs of the options (the lists are made here, over the pool).
-      const request = { suggestions: 0, format };
+      const request = { format };
       return [check.signal(given.signal), async (call) => {
         const result = await this._pool.onPrimary('check', [text, request], call);
         if (result === undefined) return undefined;
         const found = await misspellingsOf(text, result);
-        const words = [...new Set(found.map((entry) => entry.word.normalize('NFC')))];
-        if (suggestions > 0 && words.length > 0) {
+        if (suggestions > 0 && found.length > 0) {
+          const keys = found.map((entry) => entry.word.normalize('NFC'));
+          const words = [...new Set(keys)];
           const lists = await this._pool.lists(words, this._enough(call, timeout));
           const merged = new Map(words.map((word, i) => [word, mergeSuggestions(lists[i], suggestions)]));
-          for (const entry of found) entry.suggestions = [...merged.get(entry.word.normalize('NFC'))];
-        } else if (this._background && words.length > 0) {
-          this._pool.prepare(words.slice(0, PREPARED_PER_CHECK));
+          found.forEach((entry, i) => {
+            entry.suggestions = [...merged.get(keys[i])];
+          });
+        } else if (this._background && found.length > 0) {
+          // Only the first words are prepared: the rest of a long result is never looked at here.
+          const first = new Set();
+          for (const entry of found) {
+            if (first.size === PREPARED_PER_CHECK) break;
+            first.add(entry.word.normalize('NFC'));
+          }
+          this._pool.prepare([...first]);
         }
         return found;
       }];
