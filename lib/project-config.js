@@ -151,4 +151,4 @@ function defaultPersonalFile(env = process.env, platform = process.platform) {
   return path.posix.join(config, 'spellshell', 'words.txt');
 }
 
-module.exports = { findProjectConfig, addProjectWord, defaultPersonalFile, ConfigError, CONFIG_FILES: [OURS, ...CSPELL_FILES] };
+module.exports = { findProjectConfig, addProjectWord, defaultPersonalFile, ConfigError };

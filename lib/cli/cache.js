@@ -126,4 +126,4 @@ function renameOver(from, to) {
   }
 }
 
-module.exports = { ResultCache, settingKey, cacheFile, DEFAULT_NAME };
+module.exports = { ResultCache, settingKey, cacheFile };

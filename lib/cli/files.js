@@ -196,4 +196,4 @@ function knownFormat(file) {
   return PLAIN_EXTENSIONS.has(path.extname(file).toLowerCase()) ? 'plain' : null;
 }
 
-module.exports = { collectFiles, GitIgnores, gitWorkTree, knownFormat, causeOf };
+module.exports = { collectFiles, GitIgnores, knownFormat, causeOf };

@@ -113,16 +113,6 @@ class TextDocument {
     return { line, character: offset - this.lineStarts[line] };
   }
 
-  // The positions of increasing offsets, walking the lines once.
-  positionsOf(offsets) {
-    const starts = this.lineStarts;
-    let line = 0;
-    return offsets.map((offset) => {
-      while (line + 1 < starts.length && starts[line + 1] <= offset) line++;
-      return { line, character: offset - starts[line] };
-    });
-  }
-
   // Applies the changes of one didChange, in order, and returns what changed: for each change
   // { start, end, length } (the range replaced, in the text before it, and the inserted
   // length), or { whole: true } for a new text. Throws a TypeError for a change that is neither
