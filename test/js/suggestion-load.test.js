@@ -47,6 +47,10 @@ function keepBusy() {
 // next, whatever the load, so the comparison holds only where the time is read to the
 // microsecond.
 const coarseThreadTimes = process.platform === 'win32' && 'thread CPU time is read in scheduler ticks here';
+// The sanitized add-on spends several times the CPU on every step, so many more words end in a
+// limit and their lists turn on how much a core gets done per millisecond: there the calls run
+// for what the sanitizers see, and the lists are compared in the ordinary run.
+const comparable = process.env.SPELLSHELL_ADDON === undefined;
 
 suite('suggestions under load', { skip: (!hasFrench && 'no fr_FR dictionary') || coarseThreadTimes }, () => {
   test('lists equal a quiet single-threaded run while every processor is busy', async () => {
@@ -61,14 +65,15 @@ suite('suggestions under load', { skip: (!hasFrench && 'no fr_FR dictionary') ||
     const first = quiet();
     const second = quiet();
     const steady = words.filter((_, i) => first[i] === second[i]);
-    assert.ok(steady.length >= words.length - 3, `only ${steady.length} of ${words.length} words give steady lists`);
+    if (comparable) assert.ok(steady.length >= words.length - 3, `only ${steady.length} of ${words.length} words give steady lists`);
 
     const service = await SpellService.open({ languages: ['fr_FR'], dictionaryDirs: [systemDictionaryDir], workers: 2, backgroundSuggestions: false });
     const stop = keepBusy();
     try {
       const loaded = await Promise.all(words.map((word) => service.suggest(word, { limit: 100 })));
       const moved = steady.filter((word) => JSON.stringify(loaded[words.indexOf(word)]) !== first[words.indexOf(word)]);
-      assert.ok(moved.length <= 3, `${moved.length} of ${steady.length} lists changed under load: ${moved.join(', ')}`);
+      assert.equal(loaded.length, words.length);
+      if (comparable) assert.ok(moved.length <= 3, `${moved.length} of ${steady.length} lists changed under load: ${moved.join(', ')}`);
     } finally {
       await stop();
       await service.close();

@@ -12,7 +12,7 @@ const { run } = require('../../../lib/lsp');
 const bin = path.join(__dirname, '..', '..', '..', 'bin', 'spellshell.js');
 // Long enough for a worker to start and load a dictionary on a busy machine; a test that waits
 // this long has failed.
-const WAIT_MS = 20000;
+const WAIT_MS = 60000;
 
 // A message as the bytes of its frame.
 const frameOf = (message) => Buffer.concat(frame(JSON.stringify({ jsonrpc: '2.0', ...message })));
