@@ -5,6 +5,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -31,24 +34,51 @@ TEST(HunspellClock, CountsThisThreadsWorkInClocksPerSec) {
   EXPECT_LT(elapsed, 10 * CLOCKS_PER_SEC);  // and in CLOCKS_PER_SEC units, not ns
 }
 
+// A clock's reading in microseconds, read here without the wrapper.
+int64_t Microseconds(clockid_t clock) {
+  timespec now{};
+  clock_gettime(clock, &now);
+  return static_cast<int64_t>(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
+}
+
 TEST(HunspellClock, CountsNeitherSleepNorOtherThreadsWork) {
-  std::atomic<bool> stop{false};
+  // Two threads each do 300 ms of their own work while this one waits, blocked: the process
+  // works 600 ms or more, over at least 300 ms of wall time, and this thread only wakes up. The
+  // bounds are shares of those spans rather than milliseconds: under valgrind, which runs one
+  // thread at a time, waking up has cost this thread 74 ms, and the span 23 s of wall time.
+  constexpr int64_t kWorkMicroseconds = 300000;
+  std::atomic<bool> go{false};
+  std::mutex mutex;
+  std::condition_variable done;
+  int working = 2;
   std::vector<std::thread> busy;
   for (int i = 0; i < 2; ++i) {
-    busy.emplace_back([&stop] {
-      while (!stop.load(std::memory_order_relaxed)) {
+    busy.emplace_back([&] {
+      while (!go.load()) {
       }
+      const int64_t start = Microseconds(CLOCK_THREAD_CPUTIME_ID);
+      while (Microseconds(CLOCK_THREAD_CPUTIME_ID) - start < kWorkMicroseconds) {
+      }
+      const std::lock_guard lock(mutex);
+      if (--working == 0) done.notify_one();
     });
   }
+  const int64_t wall_before = Microseconds(CLOCK_MONOTONIC);
+  const int64_t process_before = Microseconds(CLOCK_PROCESS_CPUTIME_ID);
   const clock_t before = __wrap_clock();
-  std::this_thread::sleep_for(milliseconds(60));
+  go = true;
+  {
+    std::unique_lock lock(mutex);
+    done.wait(lock, [&] { return working == 0; });
+  }
   const clock_t elapsed = __wrap_clock() - before;
-  stop = true;
+  const int64_t process = Microseconds(CLOCK_PROCESS_CPUTIME_ID) - process_before;
+  const int64_t wall = Microseconds(CLOCK_MONOTONIC) - wall_before;
   for (auto& thread : busy) thread.join();
-  // The wall clock would say 60 ms, the process's CPU time 120 or more; waking up costs this
-  // thread well under 5 ms, and some 20 under valgrind, which runs one thread at a time and
-  // translates the code it wakes into.
-  EXPECT_LT(elapsed, 40 * CLOCKS_PER_SEC / 1000);
+  static_assert(CLOCKS_PER_SEC == 1000000);
+  // A wall clock would read `wall`, the process's CPU time `process`.
+  EXPECT_LT(elapsed * 4, wall);
+  EXPECT_LT(elapsed * 4, process);
 }
 
 TEST(HunspellClock, NeverGoesBack) {
