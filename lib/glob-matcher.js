@@ -35,4 +35,11 @@ function leftOut(test, file, base, paths = path) {
   }
 }
 
-module.exports = { globMatcher, leftOut };
+// The format a project's `formats` (glob -> format) names for a file, or undefined: that of the
+// first glob that matches it.
+function formatNamer(formats, base, paths = path) {
+  const tests = Object.entries(formats ?? {}).map(([glob, format]) => [globMatcher([glob], base, paths), format]);
+  return (file) => tests.find(([test]) => test(file))?.[1];
+}
+
+module.exports = { globMatcher, leftOut, formatNamer };

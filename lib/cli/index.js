@@ -15,7 +15,7 @@ const { parseArguments, UsageError, USAGE, HELP } = require('./options');
 const { Output } = require('./output');
 const { Progress } = require('./progress');
 const { collectFiles, knownFormat, causeOf } = require('./files');
-const { globMatcher } = require('../glob-matcher');
+const { globMatcher, formatNamer } = require('../glob-matcher');
 const { textParts, hashOf, NotTextError, CHUNK_BYTES } = require('./read');
 const { ResultCache, settingKey, cacheFile } = require('./cache');
 const { REPORTERS } = require('./report');
@@ -103,7 +103,7 @@ function suggester(service, count) {
 function settingsOf(options, project, { env, cwd, stdout }) {
   const config = project?.config ?? { words: [], ignoreWords: [] };
   const base = project?.dir ?? cwd;
-  const formats = Object.entries(config.formats ?? {}).map(([glob, format]) => [globMatcher([glob], base), format]);
+  const named = formatNamer(config.formats, base);
   const include = [globMatcher(options.include, cwd), globMatcher(config.include ?? [], base)];
   const exclude = [globMatcher(options.exclude, cwd), globMatcher(config.exclude ?? [], base)];
   let personal;
@@ -115,8 +115,8 @@ function settingsOf(options, project, { env, cwd, stdout }) {
     projectWords: [...config.words, ...config.ignoreWords],
     // Whether a folder's file is taken, by the format its name tells (null: none), and the
     // format a file is checked as. --format changes the second only: it must not take images.
-    formatOf: (file) => formats.find(([test]) => test(file))?.[1] ?? knownFormat(file),
-    namedFormatOf: (file) => options.format ?? formats.find(([test]) => test(file))?.[1] ?? formatForPath(file),
+    formatOf: (file) => named(file) ?? knownFormat(file),
+    namedFormatOf: (file) => options.format ?? named(file) ?? formatForPath(file),
     gitignore: options.gitignore,
     include: (file) => include.some((test) => test(file)),
     exclude: (file) => exclude.some((test) => test(file)),

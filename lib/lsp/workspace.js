@@ -8,7 +8,7 @@ const { formatForLanguageId, FORMATS } = require('../formats');
 const { findProjectConfig, defaultPersonalFile } = require('../project-config');
 const { defaultLanguage } = require('../cli');
 const { isInside } = require('./uri');
-const { globMatcher, leftOut } = require('../glob-matcher');
+const { globMatcher, leftOut, formatNamer } = require('../glob-matcher');
 
 class Workspace {
   // warn(message), fail(message): told of a project file or a service that cannot be used.
@@ -81,8 +81,8 @@ class Workspace {
     // formats by language id; a file the project excludes shows no misspellings, as the command
     // line would not check it.
     const file = document.path;
-    const named = file && project && Object.entries(config.formats ?? {}).find(([glob]) => globMatcher([glob], project.dir, this.path)(file));
-    const format = named?.[1] ?? settings.formats[document.languageId] ?? formatForLanguageId(document.languageId);
+    const named = file && project ? formatNamer(config.formats, project.dir, this.path)(file) : undefined;
+    const format = named ?? settings.formats[document.languageId] ?? formatForLanguageId(document.languageId);
     const excluded = Boolean(file && project && config.exclude?.length && leftOut(globMatcher(config.exclude, project.dir, this.path), file, project.dir, this.path));
     return {
       entry,
