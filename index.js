@@ -8,9 +8,9 @@
 // hand), else the prebuilt one matching this platform and architecture under
 // prebuilds/<platform>-<arch>/. A local build comes first so that it is never shadowed by a
 // prebuilt binary it replaced.
-const { Spellchecker, openAs, openProperties } = require('./lib/addon');
+const { Spellchecker, openAs, openProperties } = require('./lib/dictionaries/addon');
 const { SpellService } = require('./lib/service');
-const { findDictionaries } = require('./lib/find-dictionaries');
+const { findDictionaries } = require('./lib/dictionaries/find-dictionaries');
 const { FORMATS, formatForPath, formatForLanguageId } = require('./lib/formats');
 
 module.exports = { Spellchecker, openAs, openProperties, SpellService, findDictionaries, FORMATS, formatForPath, formatForLanguageId };

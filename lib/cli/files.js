@@ -5,7 +5,7 @@ const fs = require('node:fs');
 const path = require('node:path');
 const ignore = require('ignore');
 const picomatch = require('picomatch');
-const { globMatcher } = require('../glob-matcher');
+const { globMatcher } = require('../project/glob-matcher');
 const { formatForPath } = require('../formats');
 
 // Never entered: installed packages and git's own store hold no text of the project's.

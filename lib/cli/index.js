@@ -5,17 +5,18 @@
 const fs = require('node:fs');
 const path = require('node:path');
 const { SpellService } = require('../service');
-const { findDictionaries } = require('../find-dictionaries');
-const { PersonalWords } = require('../personal-words');
-const { PersonalFile } = require('../personal-file');
-const { resolveLanguages } = require('../resolve-languages');
-const { findProjectConfig, defaultPersonalFile, ConfigError } = require('../project-config');
+const { findDictionaries } = require('../dictionaries/find-dictionaries');
+const { defaultLanguage } = require('../dictionaries/default-language');
+const { PersonalWords } = require('../words/personal-words');
+const { PersonalFile } = require('../words/personal-file');
+const { resolveLanguages } = require('../dictionaries/resolve-languages');
+const { findProjectConfig, defaultPersonalFile, ConfigError } = require('../project/project-config');
 const { formatForPath } = require('../formats');
 const { parseArguments, UsageError, USAGE, HELP } = require('./options');
 const { Output } = require('./output');
 const { Progress } = require('./progress');
 const { collectFiles, knownFormat, causeOf } = require('./files');
-const { globMatcher, formatNamer } = require('../glob-matcher');
+const { globMatcher, formatNamer } = require('../project/glob-matcher');
 const { textParts, hashOf, NotTextError, CHUNK_BYTES } = require('./read');
 const { ResultCache, settingKey, cacheFile } = require('./cache');
 const { REPORTERS } = require('./report');
@@ -29,16 +30,6 @@ const SUGGEST_CONCURRENCY = 16;
 const WRITE_BATCH = 64 * 1024;
 // Files up to this size are read once for both the cache's hash and the check.
 const READ_WHOLE_BYTES = 4 * CHUNK_BYTES;
-
-// The language of the user's locale (LC_ALL, LC_MESSAGES, then LANG), when a dictionary has it;
-// otherwise en_US.
-function defaultLanguage(env, dirs) {
-  const locale = env.LC_ALL || env.LC_MESSAGES || env.LANG || '';
-  const language = locale.split(/[.@]/)[0];
-  if (language === '' || language === 'C' || language === 'POSIX') return 'en_US';
-  const known = findDictionaries({ dirs }).some((d) => d.language.toLowerCase() === language.replace(/-/g, '_').toLowerCase());
-  return known ? language : 'en_US';
-}
 
 // 1-based line and column (UTF-16 units) of offsets into a text given in parts, asked in
 // increasing order.
@@ -410,4 +401,4 @@ async function checkEntry(entry, { service, format, projectWords, cache, readOnl
   }
 }
 
-module.exports = { main, defaultLanguage, Positions };
+module.exports = { main, Positions };

@@ -5,7 +5,7 @@ const { markdown } = require('./markdown');
 const { html } = require('./html');
 const { cLike, hashLike, dashLike } = require('./code');
 const { sourceRange } = require('./prose');
-const { WordScanner } = require('../tokenizer');
+const { WordScanner } = require('../words/tokenizer');
 
 const PROSE_OF = {
   plain: null,

@@ -3,8 +3,8 @@
 // checks, the diagnostics, the quick fixes and their commands, and the configuration (the
 // editor's settings and each document's project file). All checking goes through SpellService.
 const { SpellService } = require('../service');
-const { PersonalWords } = require('../personal-words');
-const { addProjectWord } = require('../project-config');
+const { PersonalWords } = require('../words/personal-words');
+const { addProjectWord } = require('../project/project-config');
 const { ResponseError, ErrorCodes } = require('./connection');
 const { TextDocument, isRange } = require('./document');
 const { DocumentCheck } = require('./document-check');

@@ -3,12 +3,12 @@
 // file, and the spell services, one per set of options (languages, dictionary folders, personal
 // file), opened once and shared by the documents that need the same.
 const path = require('node:path');
-const { PersonalWords } = require('../personal-words');
+const { PersonalWords } = require('../words/personal-words');
 const { formatForLanguageId, FORMATS } = require('../formats');
-const { findProjectConfig, defaultPersonalFile } = require('../project-config');
-const { defaultLanguage } = require('../cli');
+const { findProjectConfig, defaultPersonalFile } = require('../project/project-config');
+const { defaultLanguage } = require('../dictionaries/default-language');
 const { isInside } = require('./uri');
-const { globMatcher, leftOut, formatNamer } = require('../glob-matcher');
+const { globMatcher, leftOut, formatNamer } = require('../project/glob-matcher');
 
 class Workspace {
   // warn(message), fail(message): told of a project file or a service that cannot be used.

@@ -7,8 +7,8 @@ const { spawnSync } = require('node:child_process');
 const path = require('node:path');
 const { describe, test } = require('node:test');
 const { SpellService } = require('../..');
-const { resolveLanguage } = require('../../lib/languages');
-const { words } = require('../../lib/tokenizer');
+const { resolveLanguage } = require('../../lib/dictionaries/languages');
+const { words } = require('../../lib/words/tokenizer');
 const { fixtureDictionary, random } = require('./helpers');
 
 const PROTOTYPE_NAMES = ['constructor', '__proto__', 'toString', 'hasOwnProperty', 'valueOf', '__defineGetter__', 'isPrototypeOf'];

@@ -6,7 +6,7 @@ const os = require('node:os');
 const path = require('node:path');
 const { suite, test } = require('node:test');
 const { GitIgnores } = require('../../lib/cli/files');
-const { globMatcher } = require('../../lib/glob-matcher');
+const { globMatcher } = require('../../lib/project/glob-matcher');
 const { setUp, spellshell, ONE } = require('./cli-helpers');
 
 // Every file holds one misspelling, its own name's stem, so stdout lists the files checked.

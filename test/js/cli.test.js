@@ -6,7 +6,8 @@ const fs = require('node:fs');
 const path = require('node:path');
 const { Writable } = require('node:stream');
 const { suite, test } = require('node:test');
-const { defaultLanguage, main } = require('../../lib/cli');
+const { main } = require('../../lib/cli');
+const { defaultLanguage } = require('../../lib/dictionaries/default-language');
 const { FORMATS } = require('../../lib/formats');
 const { setUp, spellshell, startSpellshell, environment, ONE } = require('./cli-helpers');
 

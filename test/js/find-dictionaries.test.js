@@ -7,8 +7,8 @@ const os = require('node:os');
 const path = require('node:path');
 const { suite, test } = require('node:test');
 const { findDictionaries } = require('../..');
-const { dictionaryFolders } = require('../../lib/find-dictionaries');
-const { resolveLanguage } = require('../../lib/languages');
+const { dictionaryFolders } = require('../../lib/dictionaries/find-dictionaries');
+const { resolveLanguage } = require('../../lib/dictionaries/languages');
 const { systemDictionaryDir } = require('./helpers');
 
 function folder(t) {

@@ -12,7 +12,7 @@ const { before, suite, test } = require('node:test');
 const commonmark = require('commonmark');
 const parse5 = require('parse5');
 const { proseWords } = require('../../lib/formats');
-const { words } = require('../../lib/tokenizer');
+const { words } = require('../../lib/words/tokenizer');
 const { decodeHTML } = require('entities');
 const { named } = require('../../lib/formats/entities');
 

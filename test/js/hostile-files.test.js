@@ -9,7 +9,7 @@ const os = require('node:os');
 const path = require('node:path');
 const { describe, test } = require('node:test');
 const { SpellService } = require('../..');
-const { PersonalFile } = require('../../lib/personal-file');
+const { PersonalFile } = require('../../lib/words/personal-file');
 const { fixtureDictionary } = require('./helpers');
 
 // POSIX file kinds; Wine reports links on its drive Z: as plain files.

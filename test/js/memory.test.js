@@ -7,7 +7,7 @@ const assert = require('node:assert/strict');
 const { execFileSync } = require('node:child_process');
 const path = require('node:path');
 const { addon, systemDictionaryDir } = require('./helpers');
-const { Engine } = require('../../lib/engine');
+const { Engine } = require('../../lib/service/engine');
 
 const hunspell = (language) => ({ language, backend: 'hunspell', dir: systemDictionaryDir });
 

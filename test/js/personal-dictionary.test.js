@@ -9,7 +9,7 @@ const os = require('node:os');
 const path = require('node:path');
 const { suite, test } = require('node:test');
 const { SpellService } = require('../..');
-const { PersonalFile, parseWords } = require('../../lib/personal-file');
+const { PersonalFile, parseWords } = require('../../lib/words/personal-file');
 const { fixtureDictionary } = require('./helpers');
 
 function folder(t) {
@@ -205,7 +205,7 @@ suite('personal dictionary file: the service', () => {
     // Each child adds and removes words without end, never the first one: every whole list
     // starts with "anchor" and holds w<number> words once each; a torn or emptied file does not.
     const child = `
-      const { PersonalFile } = require(${JSON.stringify(path.join(__dirname, '..', '..', 'lib', 'personal-file'))});
+      const { PersonalFile } = require(${JSON.stringify(path.join(__dirname, '..', '..', 'lib', 'words', 'personal-file'))});
       const list = new PersonalFile(process.argv[1]);
       (async () => {
         await list.add('anchor');

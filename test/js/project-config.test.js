@@ -7,7 +7,7 @@ const os = require('node:os');
 const path = require('node:path');
 const { suite, test } = require('node:test');
 const { FORMATS } = require('../../lib/formats');
-const { findProjectConfig, addProjectWord, defaultPersonalFile } = require('../../lib/project-config');
+const { findProjectConfig, addProjectWord, defaultPersonalFile } = require('../../lib/project/project-config');
 const { writeFiles } = require('./cli-helpers');
 
 function folder(t, files = {}) {

@@ -10,8 +10,8 @@ const path = require('node:path');
 const { suite, test } = require('node:test');
 const { addon, fixtureDictionary } = require('./helpers');
 const { SpellService } = require('../..');
-const { mergeSuggestions } = require('../../lib/engine');
-const { KeptSuggestions } = require('../../lib/kept-suggestions');
+const { mergeSuggestions } = require('../../lib/service/engine');
+const { KeptSuggestions } = require('../../lib/service/kept-suggestions');
 
 const root = path.join(__dirname, '..', '..');
 const ONE = ['hello', 'world', 'colour', 'help', 'yellow', 'held', 'hollow', 'word'];

@@ -8,7 +8,7 @@ const path = require('node:path');
 const { suite, test } = require('node:test');
 const { SpellService } = require('../..');
 const { fixtureDictionary, hasSpellService } = require('./helpers');
-const { dictionaryFolders } = require('../../lib/find-dictionaries');
+const { dictionaryFolders } = require('../../lib/dictionaries/find-dictionaries');
 
 // One folder with two languages: xx_ONE (with straight-apostrophe "don't" and "café") and xx_TWO.
 function twoLanguages(t) {

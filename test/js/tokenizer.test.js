@@ -3,7 +3,7 @@
 const assert = require('node:assert/strict');
 const crypto = require('node:crypto');
 const { suite, test } = require('node:test');
-const { words, camelParts } = require('../../lib/tokenizer');
+const { words, camelParts } = require('../../lib/words/tokenizer');
 
 // [what the row shows, text, the words found]
 const TABLE = [

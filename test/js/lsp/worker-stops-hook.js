@@ -5,7 +5,7 @@
 const { isMainThread } = require('node:worker_threads');
 
 if (!isMainThread) {
-  const { Engine } = require('../../../lib/engine');
+  const { Engine } = require('../../../lib/service/engine');
   const check = Engine.prototype.check;
   Engine.prototype.check = function checkOrStop(text, options) {
     if (text.includes('workerstopshere')) process.exit(9);

@@ -4,4 +4,4 @@
 // layer and the application share one module instance.
 const path = require('node:path');
 
-module.exports = require('node-gyp-build')(path.join(__dirname, '..'));
+module.exports = require('node-gyp-build')(path.join(__dirname, '..', '..'));

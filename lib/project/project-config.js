@@ -7,8 +7,8 @@ const crypto = require('node:crypto');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const check = require('./arguments');
-const { FORMATS } = require('./formats');
+const check = require('../service/arguments');
+const { FORMATS } = require('../formats');
 const { parseLocated, JsonError } = require('./located-json');
 
 const OURS = '.spellshell.json';

@@ -8,11 +8,11 @@
 const os = require('node:os');
 const check = require('./arguments');
 const { mergeSuggestions, misspellingsOf } = require('./engine');
-const { FORMATS } = require('./formats');
+const { FORMATS } = require('../formats');
 const { closedError, LOAD_TIMEOUT_MS } = require('./hosts');
-const { PersonalFile } = require('./personal-file');
+const { PersonalFile } = require('../words/personal-file');
 const { Pool } = require('./pool');
-const { resolveLanguages } = require('./resolve-languages');
+const { resolveLanguages } = require('../dictionaries/resolve-languages');
 
 // One engine per processor, up to 4: each extra worker loads every dictionary again (tens of
 // megabytes a language), and beyond four the lists a user waits for (one word's languages, a

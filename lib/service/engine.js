@@ -1,11 +1,11 @@
 'use strict';
 // The checking itself, on whichever thread owns the checkers: one add-on Spellchecker per
 // language, the personal words, and the rules that combine them.
-const { Spellchecker } = require('./addon');
-const { PersonalWords } = require('./personal-words');
-const { WordScanner, camelParts } = require('./tokenizer');
-const { proseOf, FORMATS } = require('./formats');
-const { sourceRange } = require('./formats/prose');
+const { Spellchecker } = require('../dictionaries/addon');
+const { PersonalWords } = require('../words/personal-words');
+const { WordScanner, camelParts } = require('../words/tokenizer');
+const { proseOf, FORMATS } = require('../formats');
+const { sourceRange } = require('../formats/prose');
 
 // A part of a camelCase identifier shorter than this is not judged: a lone letter is a prefix
 // (iPhone, eMail, xPosition), never a word one could misspell.
