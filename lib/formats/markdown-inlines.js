@@ -371,12 +371,18 @@ function linkTail(text, open, close, labels) {
   return labels.has(normaliseLabel(text.slice(open + 1, close))) ? close + 1 : -1;
 }
 
-// Whether [from, to) holds a link (not an image).
+// Whether [from, to) holds a link (not an image). An image is passed over whole, its label
+// with it: the `[logo]` of `![alt][logo]` names the image's definition, it is no link of its own
+// (a badge, `[![build][ci-image]][ci-url]`, is a link holding such an image).
 function containsLink(text, from, to, labels) {
   for (let at = text.indexOf('[', from); at !== -1 && at < to; at = text.indexOf('[', at + 1)) {
-    if (text[at - 1] === '!' || text[at - 1] === '\\') continue;
+    if (text[at - 1] === '\\') continue;
     const close = bracketClose(text, at);
-    if (close !== -1 && close < to && linkTail(text, at, close, labels) !== -1) return true;
+    if (close === -1 || close >= to) continue;
+    const tail = linkTail(text, at, close, labels);
+    if (tail === -1) continue;
+    if (text[at - 1] !== '!') return true;
+    at = tail - 1;
   }
   return false;
 }
