@@ -165,6 +165,12 @@ export interface SpellServiceOptions {
   /** `true` (default): after a check, its first 32 misspellings' lists are computed while the
    * service is idle and kept for `suggest` (in workers only: not with `worker: false`). */
   backgroundSuggestions?: boolean;
+  /**
+   * With several languages, `false` (default): each paragraph is judged in the language it is
+   * written in (a word only another language accepts is borrowed unless it looks like a slip);
+   * `true`: a word any of the languages accepts is accepted. One language: no difference.
+   */
+  anyLanguage?: boolean;
 }
 
 /**
@@ -206,6 +212,15 @@ export interface Misspelling {
   word: string;
   /** Present only when `check` was asked for suggestions. */
   suggestions?: string[];
+  /** The language that judged the word (`"de_DE"`): present when the service has several
+   * languages and judges each paragraph in its own (not with `anyLanguage`). */
+  language?: string;
+}
+
+/** A language of the service and its share (0 to 1) of what tells the languages apart in a text. */
+export interface LanguageScore {
+  language: string;
+  score: number;
 }
 
 /** What `check` needs of an `AbortSignal` (Node's and the DOM's fit), declared here so that the
@@ -227,6 +242,13 @@ export interface CheckOptions {
   /** Milliseconds from the call after which the suggestion lists are what is ready then (see
    * `SuggestOptions.timeout`); the misspellings themselves are always complete. */
   timeout?: number;
+  /** Overrides the service's `anyLanguage` for this call. */
+  anyLanguage?: boolean;
+}
+
+export interface DetectLanguageOptions {
+  /** What the text is (default `'plain'`); only its prose counts. */
+  format?: Format;
 }
 
 export interface SuggestOptions {
@@ -238,6 +260,8 @@ export interface SuggestOptions {
    * `0` answers from the kept lists only. Default: no limit.
    */
   timeout?: number;
+  /** One of the service's languages whose corrections come first (a misspelling's `language`). */
+  language?: string;
 }
 
 /**
@@ -260,7 +284,13 @@ export declare class SpellService {
   readonly languages: DictionaryInfo[];
   /** The misspelled words of `text`, in text order. */
   check(text: string, options?: CheckOptions): Promise<Misspelling[]>;
+  /** Whether every language rejects the word (a word alone has no paragraph to tell its language). */
   isMisspelled(word: string): Promise<boolean>;
+  /**
+   * The service's languages ranked by how much of `text` reads as each, best first: scores from
+   * 0 to 1 that sum to 1 (equal when nothing tells them apart; one language: its score is 1).
+   */
+  detectLanguage(text: string, options?: DetectLanguageOptions): Promise<LanguageScore[]>;
   /** The languages' corrections merged round-robin, without repeats, at most `limit` (10). */
   suggest(word: string, options?: SuggestOptions): Promise<string[]>;
   addWord(word: string): Promise<void>;

@@ -58,8 +58,9 @@ class Positions {
   }
 }
 
-// Runs the suggestion calls, at most SUGGEST_CONCURRENCY at a time, each word once per run;
-// `service()` resolves to the service.
+// Runs the suggestion calls, at most SUGGEST_CONCURRENCY at a time, each word once per run (and
+// per language that judged it: that language's corrections come first); `service()` resolves to
+// the service. The lists come back keyed by word, or by language, NUL and word.
 function suggester(service, count) {
   const lists = new Map();
   const waiting = [];
@@ -67,26 +68,30 @@ function suggester(service, count) {
   const next = () => {
     if (active >= SUGGEST_CONCURRENCY || waiting.length === 0) return;
     active++;
-    const [word, resolve] = waiting.shift();
-    service().then((s) => s.suggest(word, { limit: count })).catch(() => []).then((list) => {
+    const [word, language, resolve] = waiting.shift();
+    service().then((s) => s.suggest(word, { limit: count, language })).catch(() => []).then((list) => {
       active--;
       resolve(list);
       next();
     });
   };
-  const of = (word) => {
-    if (!lists.has(word)) {
-      lists.set(word, new Promise((resolve) => {
-        waiting.push([word, resolve]);
+  const of = (key, word, language) => {
+    if (!lists.has(key)) {
+      lists.set(key, new Promise((resolve) => {
+        waiting.push([word, language, resolve]);
         next();
       }));
     }
-    return lists.get(word);
+    return lists.get(key);
   };
-  return async (words) => {
-    const unique = [...new Set(words)];
-    const found = await Promise.all(unique.map(of));
-    return new Map(unique.map((word, i) => [word, found[i]]));
+  return async (words, languages = []) => {
+    const keys = new Map();
+    words.forEach((word, i) => {
+      const language = languages[i];
+      keys.set(language === undefined ? word : `${language}\u0000${word}`, [word, language]);
+    });
+    const found = await Promise.all([...keys].map(([key, [word, language]]) => of(key, word, language)));
+    return new Map([...keys.keys()].map((key, i) => [key, found[i]]));
   };
 }
 
@@ -104,6 +109,7 @@ function settingsOf(options, project, { env, cwd, stdout }) {
     personal: personal === undefined ? undefined : path.resolve(cwd, personal),
     suggest: options.suggest ?? config.suggest ?? (stdout.isTTY ? 5 : 0),
     projectWords: [...config.words, ...config.ignoreWords],
+    anyLanguage: options.anyLanguage ?? config.anyLanguage ?? false,
     // Whether a folder's file is taken, by the format its name tells (null: none), and the
     // format a file is checked as. --format changes the second only: it must not take images.
     formatOf: (file) => named(file) ?? knownFormat(file),
@@ -193,6 +199,7 @@ async function main(argv, io = {}) {
       dictionaryDirs: dirs,
       personalDictionary: settings.personal,
       backend: 'auto',
+      anyLanguage: settings.anyLanguage,
       // The run asks for the lists it prints itself, all at once over the pool; lists prepared
       // after each file's check would cost every file one suggestion's time (25 ms for en_US).
       backgroundSuggestions: false,
@@ -219,29 +226,33 @@ async function main(argv, io = {}) {
     };
 
     const cache = options.cache
-      ? new ResultCache(cacheFile(options.cacheLocation, cwd), settingKey({ version, languages, personal, projectWords: settings.projectWords }))
+      ? new ResultCache(cacheFile(options.cacheLocation, cwd), settingKey({ version, languages, personal, projectWords: settings.projectWords, anyLanguage: settings.anyLanguage }))
       : null;
     const suggest = settings.suggest > 0 ? suggester(service, settings.suggest) : null;
     const report = REPORTERS[options.reporter];
     const unique = new Map();
     progress.start(entries);
+    if (options.detect) {
+      await detectLanguages(entries, { service, settings, options, stdin, out, problem });
+      entries.length = 0;
+    }
 
     // A file's findings: counted, then kept for --unique or printed.
     const take = async (entry, findings) => {
       if (findings.length && status === 0) status = 1;
       if (out.stopped) return;
       if (options.unique) {
-        for (const [line, column, word] of findings) {
+        for (const [line, column, word, language] of findings) {
           const seen = unique.get(word);
           if (seen) seen.count++;
-          else unique.set(word, { name: entry.name, line, column, word, count: 1 });
+          else unique.set(word, { name: entry.name, line, column, word, language, count: 1 });
         }
         return;
       }
-      const lists = suggest ? await suggest(findings.words) : new Map();
+      const lists = suggest ? await suggest(findings.words, findings.languages) : new Map();
       let batch = '';
-      for (const [line, column, word] of findings) {
-        batch += `${report({ name: entry.name, line, column, word, suggestions: lists.get(word) ?? [] })}\n`;
+      for (const [line, column, word, language] of findings) {
+        batch += `${report({ name: entry.name, line, column, word, language, suggestions: lists.get(language === undefined ? word : `${language}\u0000${word}`) ?? [] })}\n`;
         if (batch.length >= WRITE_BATCH) {
           progress.clear();
           await out.write(batch);
@@ -274,9 +285,9 @@ async function main(argv, io = {}) {
       if (out.error) break;
     }
     if (options.unique && !out.stopped && unique.size) {
-      const lists = suggest ? await suggest([...unique.keys()]) : new Map();
+      const lists = suggest ? await suggest([...unique.keys()], [...unique.values()].map((u) => u.language)) : new Map();
       progress.clear();
-      await out.write(`${[...unique.values()].map((u) => report({ ...u, suggestions: lists.get(u.word) ?? [] })).join('\n')}\n`);
+      await out.write(`${[...unique.values()].map((u) => report({ ...u, suggestions: lists.get(u.language === undefined ? u.word : `${u.language}\u0000${u.word}`) ?? [] })).join('\n')}\n`);
     }
     if (cache) {
       try {
@@ -293,6 +304,26 @@ async function main(argv, io = {}) {
     progress.clear();
   }
   return finish(status);
+}
+
+// --detect-language: each file's languages ranked, one line a file (an object with --json).
+async function detectLanguages(entries, { service, settings, options, stdin, out, problem }) {
+  for (const entry of entries) {
+    const format = entry.stdin ? (options.format ?? 'plain') : settings.namedFormatOf(entry.file);
+    let text = '';
+    try {
+      for await (const part of textParts(entry.stdin ? stdin : entry.file)) text += part.text;
+    } catch (error) {
+      if (error instanceof NotTextError) problem(`cannot check ${entry.name}: ${error.message}, skipped`);
+      else if (error.code) problem(`cannot check ${entry.name}: ${causeOf(error)}`);
+      else throw error;
+      continue;
+    }
+    const ranked = await (await service()).detectLanguage(text, { format });
+    await out.write(options.reporter === 'json'
+      ? `${JSON.stringify({ file: entry.name, languages: ranked })}\n`
+      : `${entry.name}: ${ranked.map(({ language, score }) => `${language} ${score.toFixed(2)}`).join(', ')}\n`);
+  }
 }
 
 // The personal words, as the service will read them (a FIFO or a device is refused, never read);
@@ -323,11 +354,13 @@ class Findings {
     this.lines = [];
     this.columns = [];
     this.words = [];
+    // The language that judged each, where several are on (else undefined).
+    this.languages = [];
   }
 
-  static from(triples) {
+  static from(entries) {
     const findings = new Findings();
-    for (const [line, column, word] of triples) findings.push(line, column, word);
+    for (const [line, column, word, language] of entries) findings.push(line, column, word, language);
     return findings;
   }
 
@@ -335,14 +368,18 @@ class Findings {
     return this.words.length;
   }
 
-  push(line, column, word) {
+  push(line, column, word, language) {
     this.lines.push(line);
     this.columns.push(column);
     this.words.push(word);
+    this.languages.push(language);
   }
 
+  // [line, column, word] or, judged in one of several languages, [line, column, word, language].
   * [Symbol.iterator]() {
-    for (let i = 0; i < this.words.length; i++) yield [this.lines[i], this.columns[i], this.words[i]];
+    for (let i = 0; i < this.words.length; i++) {
+      yield this.languages[i] === undefined ? [this.lines[i], this.columns[i], this.words[i]] : [this.lines[i], this.columns[i], this.words[i], this.languages[i]];
+    }
   }
 }
 
@@ -382,10 +419,10 @@ async function checkEntry(entry, { service, format, projectWords, cache, readOnl
       if (readOnly) continue;
       where.part(part.text, part.offset);
       const found = await (await service()).check(part.text, { format });
-      for (const { start, word } of found) {
+      for (const { start, word, language } of found) {
         if (projectWords.has(word.normalize('NFC'))) continue;
         const { line, column } = where.at(part.offset + start);
-        findings.push(line, column, own(word));
+        findings.push(line, column, own(word), language);
       }
       if (onPart) {
         await onPart(findings);

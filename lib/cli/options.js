@@ -24,7 +24,10 @@ Checks the spelling of files, of every file of a known format in a folder (walke
 or of standard input (-), and prints FILE:LINE:COLUMN: WORD -> suggestions per misspelling.
 
 Options:
-  --lang L[,L…]          the languages (default: the locale's, else en_US; see --list-dictionaries)
+  --lang L[,L…]          the languages (default: the locale's, else en_US; see --list-dictionaries);
+                         with several, each paragraph is judged in the language it is written in
+  --any-language         with several languages, accept a word any of them accepts instead
+  --detect-language      print each file's languages ranked by how much of it reads as each
   --dict-dir DIR         also look for Hunspell dictionaries in DIR (repeatable; DIR must exist)
   --personal FILE        the personal word list (default: ${process.platform === 'win32' ? '%APPDATA%\\spellshell\\words.txt' : '~/.config/spellshell/words.txt'})
   --no-personal          use no personal word list
@@ -71,6 +74,8 @@ const FLAGS = new Map([
   ['--no-personal', (o) => { o.personal = false; }],
   ['--no-gitignore', (o) => { o.gitignore = false; }],
   ['--no-config', (o) => { o.config = false; }],
+  ['--any-language', (o) => { o.anyLanguage = true; }],
+  ['--detect-language', (o) => { o.detect = true; }],
   ['--cache', (o) => { o.cache = true; }],
   ['--list-dictionaries', (o) => { o.list = true; }],
   ['--help', (o) => { o.help = true; }],
@@ -107,7 +112,7 @@ const VALUED = new Map([
 
 function parseArguments(argv) {
   const options = {
-    languages: null, dirs: [], personal: undefined, suggest: undefined, format: undefined, include: [], exclude: [],
+    languages: null, anyLanguage: undefined, detect: false, dirs: [], personal: undefined, suggest: undefined, format: undefined, include: [], exclude: [],
     gitignore: true, config: true, unique: false, reporter: 'text', cache: false, cacheLocation: undefined,
     list: false, help: false, version: false, files: [],
   };

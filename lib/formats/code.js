@@ -12,6 +12,8 @@ function lineEnd(text, from) {
 
 // Keeps a string literal's content [from, to), blanking its backslash escapes.
 function keepString(prose, text, from, to) {
+  prose.boundary(from);
+  prose.commentEnd = undefined;
   prose.keep(from, to);
   let at = text.indexOf('\\', from);
   while (at !== -1 && at < to) {
@@ -36,6 +38,9 @@ const DIRECTIVE = /^[\s*/#!-]*(?:eslint-disable(?:-next-line|-line)?|eslint-enab
 // that documentation tags give (`@param {string} name`, `\\param name`), which are code.
 function keepComment(prose, text, from, to) {
   const content = text.slice(from, to);
+  // A run of line comments with nothing but their markers between them is one block.
+  if (prose.commentEnd === undefined || !/^[\s/#*;-]*$/.test(text.slice(prose.commentEnd, from))) prose.boundary(from);
+  prose.commentEnd = to;
   prose.keep(from, to);
   const directive = DIRECTIVE.exec(content);
   if (directive !== null) {

@@ -122,9 +122,9 @@ function scanHtml(text, from, to, on) {
     if (at > textStart) on.text(textStart, at);
     textStart = end;
     if (tag !== null) {
-      if (closing) on.closeTag(tag.name);
+      if (closing) on.closeTag(tag.name, at);
       else {
-        on.openTag(tag);
+        on.openTag(tag, at);
         if (RAW_TEXT.has(tag.name) || tag.name === 'plaintext') {
           const contentEnd = tag.name === 'plaintext' ? to : rawTextEnd(text, end, to, tag.name);
           if (contentEnd > end) on.rawText(end, contentEnd, RCDATA.has(tag.name));
@@ -138,10 +138,19 @@ function scanHtml(text, from, to, on) {
   if (to > textStart) on.text(textStart, to);
 }
 
+// Elements that start a block of their own: what they hold is a paragraph apart from the text
+// around them (a service with several languages judges each in its own).
+const BLOCK = new Set(['address', 'article', 'aside', 'blockquote', 'body', 'br', 'caption', 'dd', 'details', 'dialog', 'div', 'dl', 'dt',
+  'fieldset', 'figcaption', 'figure', 'footer', 'form', 'h1', 'h2', 'h3', 'h4', 'h5', 'h6', 'header', 'hgroup', 'hr', 'li', 'main', 'nav',
+  'ol', 'option', 'p', 'pre', 'section', 'summary', 'table', 'td', 'th', 'title', 'tr', 'ul']);
+
 // Marks the prose of text[from, to) in `prose` (blank everywhere else in that range).
 function markHtml(prose, text, from = 0, to = text.length) {
   prose.blank(from, to);
   const open = []; // skipped elements open, innermost last
+  // Elements with a lang attribute still open, innermost last: { name, from, language, depth }
+  // (depth: elements of the same name opened inside it and not yet closed).
+  const languages = [];
   const keep = (start, end, legacy) => prose.keepDecoded(start, end, legacy);
   // The fragment of the open link's address: a link whose text is the name of the anchor it
   // points to (`<a href="api.html#xmlParseFile">xmlParseFile</a>`) names code.
@@ -156,8 +165,15 @@ function markHtml(prose, text, from = 0, to = text.length) {
       // Raw text is never prose (script, style); RCDATA is (title, textarea) unless skipped.
       if (rcdata && open.length === 0) keep(start, end, true);
     },
-    openTag({ name, attributes }) {
+    openTag({ name, attributes, end }, at) {
+      if (BLOCK.has(name)) prose.boundary(at);
       if (name === 'a') fragment = null;
+      const inner = languages[languages.length - 1];
+      if (inner !== undefined && inner.name === name) inner.depth++;
+      if (!VOID.has(name)) {
+        const lang = attributes.find((a) => (a.name === 'lang' || a.name === 'xml:lang') && a.valueStart !== -1);
+        if (lang !== undefined) languages.push({ name, from: end, language: text.slice(lang.valueStart, lang.valueEnd), depth: 0 });
+      }
       let codeClass = false;
       let description = false;
       let content = null;
@@ -179,12 +195,20 @@ function markHtml(prose, text, from = 0, to = text.length) {
       if (description && content !== null && open.length === 0) keep(content.valueStart, content.valueEnd, false);
       if ((SKIPPED.has(name) || codeClass) && !VOID.has(name)) open.push(name);
     },
-    closeTag(name) {
+    closeTag(name, at) {
+      if (BLOCK.has(name)) prose.boundary(at);
+      const inner = languages[languages.length - 1];
+      if (inner !== undefined && inner.name === name && inner.depth-- === 0) {
+        languages.pop();
+        prose.mark(inner.from, at, inner.language);
+      }
       if (name === 'a') fragment = null;
-      const at = open.lastIndexOf(name);
-      if (at !== -1) open.length = at;
+      const skipped = open.lastIndexOf(name);
+      if (skipped !== -1) open.length = skipped;
     },
   });
+  // Elements left open (an <html lang> whose end tag is optional) run to the end.
+  for (const inner of languages) prose.mark(inner.from, to, inner.language);
 }
 
 // The <meta name> values whose content people read (search results, link previews).

@@ -31,6 +31,7 @@ const HTML_BLOCK_6 = /^<\/?(?:address|article|aside|base|basefont|blockquote|bod
 const HTML_BLOCK_7 = new RegExp(`^(?:${OPEN_TAG}|${CLOSE_TAG})\\s*$`);
 
 const FENCE = /^(`{3,}|~{3,})(.*)$/;
+const FRONT_MATTER_LANGUAGE = /^(?:lang|language|locale)[ \t]*[:=][ \t]*["']?([A-Za-z]{2,3}(?:[-_][A-Za-z0-9]{2,8})*)["']?[ \t]*\r?$/m;
 const THEMATIC_BREAK = /^(?:(?:\*[ \t]*){3,}|(?:-[ \t]*){3,}|(?:_[ \t]*){3,})$/;
 const ATX = /^#{1,6}(?=[ \t]|$)/;
 const LIST_MARKER = /^(?:[-+*]|(\d{1,9})[.)])(?=[ \t]|$)/;
@@ -120,6 +121,9 @@ function markdown(text) {
       if (closers.includes(text.slice(lines.starts[i], lines.ends[i]).trimEnd())) {
         prose.blank(0, lines.ends[i]);
         first = i + 1;
+        // `lang: de` (or `language = "fr"`): the language the document is written in.
+        const language = FRONT_MATTER_LANGUAGE.exec(text.slice(0, lines.starts[i]));
+        if (language !== null) prose.mark(lines.ends[i], text.length, language[1]);
         break;
       }
     }
@@ -332,7 +336,10 @@ function markdown(text) {
     }
     definitionsEnd[i] = from;
   }
-  for (let i = 0; i < blocks.length; i++) markInlines(prose, new Local(text, blocks[i]), definitionsEnd[i], labels);
+  for (let i = 0; i < blocks.length; i++) {
+    prose.boundary(blocks[i][0]);
+    markInlines(prose, new Local(text, blocks[i]), definitionsEnd[i], labels);
+  }
   return prose.finish();
 }
 

@@ -16,15 +16,16 @@ function replaceEdit(uri, version, range, newText, versioned) {
   return versioned ? { documentChanges: [{ textDocument: { uri, version }, edits }] } : { changes: { [uri]: edits } };
 }
 
-// `misspelled`: [{ diagnostic, word, range, current }] (current: the word is still at its
-// range, so it can be replaced); `suggestionsOf(word)` -> Promise<string[]>; `project`:
+// `misspelled`: [{ diagnostic, word, range, current, language }] (current: the word is still at
+// its range, so it can be replaced; language: the one that judged it, or undefined);
+// `suggestionsOf(word, language)` -> Promise<string[]>; `project`:
 // whether a project word list can take the word.
 async function codeActions({ uri, version, misspelled, suggestionsOf, project, versioned }) {
   const actions = [];
   const seen = new Set();
-  for (const { diagnostic, word, range, current } of misspelled) {
+  for (const { diagnostic, word, range, current, language } of misspelled) {
     const diagnostics = [diagnostic];
-    const suggestions = current ? await suggestionsOf(word) : [];
+    const suggestions = current ? await suggestionsOf(word, language) : [];
     suggestions.forEach((suggestion, i) => actions.push({
       title: `Replace with "${suggestion}"`,
       kind: 'quickfix',

@@ -9,8 +9,11 @@
 // Blocks per group: a 1 MB document has some 4000 blocks, so about 60 groups.
 const GROUP = 64;
 
-function diagnostic(word, range, severity) {
-  return { range, severity, source: 'spellshell', message: `"${word}" is misspelled`, data: word };
+// `language`: the language that judged the word, where several are on; it is named in the
+// message, and kept with the word in `data` for the quick fixes (its corrections first).
+function diagnostic(word, range, severity, language) {
+  if (language === undefined) return { range, severity, source: 'spellshell', message: `"${word}" is misspelled`, data: word };
+  return { range, severity, source: 'spellshell', message: `"${word}" is misspelled (${language})`, data: { word, language } };
 }
 
 function sameArrays(kept, results, from) {
@@ -59,7 +62,7 @@ class DiagnosticsWriter {
       for (const m of misspellings) {
         if (!shown(m.word)) continue;
         const range = { start: document.positionAt(start + m.start), end: document.positionAt(start + m.end) };
-        diagnostics.push(JSON.stringify(diagnostic(m.word, range, severity)));
+        diagnostics.push(JSON.stringify(diagnostic(m.word, range, severity, m.language)));
       }
       fragment = { line, key, json: diagnostics.join(',') };
       this.fragments.set(misspellings, fragment);

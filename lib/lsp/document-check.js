@@ -45,7 +45,9 @@ class CheckResult {
     if (this.all === null) {
       this.all = [];
       for (let i = 0; i < this.starts.length; i++) {
-        for (const { start, end, word } of this.results[i]) this.all.push({ start: this.starts[i] + start, end: this.starts[i] + end, word });
+        for (const { start, end, word, language } of this.results[i]) {
+          this.all.push(language === undefined ? { start: this.starts[i] + start, end: this.starts[i] + end, word } : { start: this.starts[i] + start, end: this.starts[i] + end, word, language });
+        }
       }
     }
     return this.all;
@@ -163,9 +165,9 @@ class DocumentCheck {
       for (const i of part) results[i] = [];
       let k = 0;
       let base = 0;
-      for (const { start, end: stop, word } of found) {
+      for (const { start, end: stop, word, language } of found) {
         while (start >= base + texts.get(part[k]).length) base += texts.get(part[k++]).length;
-        results[part[k]].push({ start: start - base, end: stop - base, word });
+        results[part[k]].push(language === undefined ? { start: start - base, end: stop - base, word } : { start: start - base, end: stop - base, word, language });
       }
       checked += part.length;
       if (checked < missing.length && onPart) {

@@ -372,14 +372,19 @@ class Server {
     // under the range, when it is up to date.
     let misspelled = (Array.isArray(params.context?.diagnostics) ? params.context.diagnostics : [])
       .filter((d) => d?.source === 'spellshell' && isRange(d.range))
-      .map((d) => ({ diagnostic: d, range: d.range, word: typeof d.data === 'string' ? d.data : this.wordAt(text, d.range) }));
+      .map((d) => ({
+        diagnostic: d,
+        range: d.range,
+        word: typeof d.data === 'string' ? d.data : typeof d.data?.word === 'string' ? d.data.word : this.wordAt(text, d.range),
+        language: typeof d.data?.language === 'string' ? d.data.language : undefined,
+      }));
     const result = document.check.result;
     if (misspelled.length === 0 && result?.version === text.version) {
       const from = text.offsetAt(params.range.start);
       const to = text.offsetAt(params.range.end);
-      misspelled = result.misspellings.filter(({ start, end }) => start <= to && end >= from).map(({ start, end, word }) => {
+      misspelled = result.misspellings.filter(({ start, end }) => start <= to && end >= from).map(({ start, end, word, language }) => {
         const range = { start: text.positionAt(start), end: text.positionAt(end) };
-        return { diagnostic: diagnostic(word, range, this.settings.severity), range, word };
+        return { diagnostic: diagnostic(word, range, this.settings.severity, language), range, word, language };
       });
     }
     // A word that is no longer where the editor saw it gets no replacement (the commands still
@@ -390,9 +395,10 @@ class Server {
       uri: text.uri,
       version: text.version,
       misspelled,
-      suggestionsOf: (word) => {
+      suggestionsOf: (word, language) => {
         if (!service || token.cancelled) return Promise.resolve([]);
-        return service.suggest(word, { limit: context.suggestions }).catch(() => []);
+        // A language that is no longer the service's (the settings changed) is passed over.
+        return service.suggest(word, { limit: context.suggestions, language }).catch(() => service.suggest(word, { limit: context.suggestions })).catch(() => []);
       },
       project: Boolean(this.workspace.projectDirOf(document.path, context)),
       versioned: Boolean(this.clientCapabilities.workspace?.workspaceEdit?.documentChanges),

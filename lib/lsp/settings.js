@@ -15,6 +15,7 @@ const DEFAULTS = Object.freeze({
   severity: SEVERITIES.information,
   formats: {},
   suggestions: 5,
+  anyLanguage: false, // with several languages: the union instead of each paragraph's own
 });
 
 const isObject = (value) => value !== null && typeof value === 'object' && !Array.isArray(value);
@@ -39,7 +40,7 @@ function readSettings(raw) {
   if (section === undefined) return { settings, warnings };
   const wrong = (key, what) => warnings.push(`spellshell.${key} must be ${what}; it is left out`);
 
-  const { languages, personalDictionary, dictionaryDirs, severity, formats, suggestions } = section;
+  const { languages, personalDictionary, dictionaryDirs, severity, formats, suggestions, anyLanguage } = section;
   if (typeof languages === 'string' && languages.trim() !== '') settings.languages = languages.split(',').map((l) => l.trim()).filter(Boolean);
   else if (isStringArray(languages) && languages.length > 0) settings.languages = [...languages];
   else if (languages !== undefined && languages !== null) wrong('languages', 'a non-empty array of language names');
@@ -65,6 +66,9 @@ function readSettings(raw) {
 
   if (Number.isInteger(suggestions) && suggestions >= 0) settings.suggestions = suggestions;
   else if (suggestions !== undefined) wrong('suggestions', 'a whole number');
+
+  if (typeof anyLanguage === 'boolean') settings.anyLanguage = anyLanguage;
+  else if (anyLanguage !== undefined && anyLanguage !== null) wrong('anyLanguage', 'true or false');
   return { settings, warnings };
 }
 

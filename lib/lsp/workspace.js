@@ -74,7 +74,7 @@ class Workspace {
     const languages = config.languages?.length ? config.languages : settings.languages ?? [defaultLanguage(this.env, settings.dictionaryDirs)];
     let personal = settings.personalDictionary === undefined ? defaultPersonalFile(this.env, this.platform) : settings.personalDictionary;
     if (typeof config.personal === 'string' && config.personal !== '') personal = this.path.resolve(project.dir, config.personal);
-    const options = { languages, dictionaryDirs: settings.dictionaryDirs };
+    const options = { languages, dictionaryDirs: settings.dictionaryDirs, anyLanguage: typeof config.anyLanguage === 'boolean' ? config.anyLanguage : settings.anyLanguage };
     if (personal !== null) options.personalDictionary = personal;
     const entry = this.serviceFor(options);
     // The project's own patterns speak of its files by name, and so come before the editor's

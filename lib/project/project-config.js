@@ -32,6 +32,7 @@ const SCHEMA = new Map([
   ['formats', [(v) => isObject(v) && Object.values(v).every((f) => FORMATS.includes(f)), `an object of glob -> format (${FORMATS.join(', ')})`]],
   ['suggest', [(v) => Number.isSafeInteger(v) && v >= 0, 'a whole number']],
   ['personal', [isText, 'a file path']],
+  ['anyLanguage', [(v) => typeof v === 'boolean', 'true or false']],
 ]);
 
 // The keys of the other tool's config read here (the rest of that format is left alone):

@@ -2,10 +2,12 @@
 // The checking itself, on whichever thread owns the checkers: one add-on Spellchecker per
 // language, the personal words, and the rules that combine them.
 const { Spellchecker } = require('../dictionaries/addon');
+const { LanguageChooser, ParagraphJudge } = require('../dictionaries/paragraph-language');
 const { PersonalWords } = require('../words/personal-words');
 const { WordScanner, camelParts } = require('../words/tokenizer');
 const { proseOf, FORMATS } = require('../formats');
 const { sourceRange } = require('../formats/prose');
+const { unitStarts, MarkCursor } = require('./units');
 
 // A part of a camelCase identifier shorter than this is not judged: a lone letter is a prefix
 // (iPhone, eMail, xPosition), never a word one could misspell.
@@ -21,6 +23,11 @@ const CACHE_LIMIT = 200000;
 // How long a check works before it lets other events in (an abort, in the worker; the caller's
 // own events, on the calling thread).
 const SLICE_MS = 8;
+// A verdict of the paragraph judging: the mask of the languages that accept a word in the low
+// bits, that of the languages it is a common word of from COMMON_SHIFT on.
+const COMMON_SHIFT = 15;
+const MASK = (1 << COMMON_SHIFT) - 1;
+const MAX_PARAGRAPH_LANGUAGES = COMMON_SHIFT;
 
 function loadChecker(info) {
   const checker = info.backend === 'system' ? new Spellchecker() : new Spellchecker(true);
@@ -66,6 +73,12 @@ class Engine {
     this.checkers = checkers;
     this.languages = languages;
     this.cache.clear();
+    // With several languages, each paragraph is judged in its own (unless a check asks for the
+    // union): verdicts are then masks of the languages that accept a word, kept apart from the
+    // union's. Masks and the common-word bits share one number: 15 languages at most.
+    this.chooser = languages.length > 1 && languages.length <= MAX_PARAGRAPH_LANGUAGES ? new LanguageChooser(languages) : null;
+    this.all = (1 << languages.length) - 1;
+    this.masks = new Map();
   }
 
   // Lets go of every dictionary; the engine is not used afterwards (until setLanguages).
@@ -77,6 +90,7 @@ class Engine {
   setPersonal(words) {
     this.personal = new PersonalWords(words);
     this.cache.clear();
+    this.masks?.clear();
   }
 
   // `word` in NFC form.
@@ -96,6 +110,53 @@ class Engine {
 
   isMisspelled(word) {
     return this.judge(word.normalize('NFC'));
+  }
+
+  // `word` in NFC form: the languages that accept it, as a mask (all of them for a personal
+  // word; a word with ’ counts as accepted where its form with ' is).
+  maskOf(word) {
+    if (this.personal.has(word)) return this.all;
+    let mask = 0;
+    for (let i = 0; i < this.checkers.length; i++) if (!this.checkers[i].isMisspelled(word)) mask |= 1 << i;
+    if (mask === this.all || !word.includes('’')) return mask;
+    const straight = word.replace(/’/g, "'");
+    if (this.personal.has(straight)) return this.all;
+    for (let i = 0; i < this.checkers.length; i++) if ((mask & (1 << i)) === 0 && !this.checkers[i].isMisspelled(straight)) mask |= 1 << i;
+    return mask;
+  }
+
+  // verdict() with masks: the mask of the languages that accept the word, with the mask of the
+  // languages it is a common word of above bit COMMON_SHIFT; or for a camelCase identifier that
+  // no language knows whole, its parts that some language may reject, as [start, end, mask, …].
+  paragraphVerdict(word) {
+    const mask = this.maskOf(word.normalize('NFC'));
+    const parts = mask === 0 ? camelParts(word) : null;
+    if (parts === null) return mask | (this.chooser.commonMask(word.toLowerCase()) << COMMON_SHIFT);
+    const judged = [];
+    for (const [start, end] of parts) {
+      if (end - start < SHORTEST_PART) continue;
+      const part = word.slice(start, end);
+      if (CAPITALS.test(part)) continue;
+      let partMask = this.maskOf(part.normalize('NFC'));
+      if (part.length <= 5) partMask |= this.maskOf(part.toUpperCase().normalize('NFC'));
+      if (partMask !== this.all) judged.push(start, end, partMask);
+    }
+    return judged.length === 0 ? this.all : judged;
+  }
+
+  // The service's languages ranked by how much of `text` (read as `format`) reads as each:
+  // [{ language, score }], scores from 0 to 1 summing to 1, best first.
+  detectLanguage(text, { format = 'plain' } = {}) {
+    if (!FORMATS.includes(format)) throw new TypeError(`format must be one of ${FORMATS.join(', ')}`);
+    if (this.chooser === null) return this.languages.map((info, i) => ({ language: info.language, score: i === 0 ? 1 : 0 }));
+    const prose = proseOf(format, text);
+    const scanner = new WordScanner(prose === null ? text : prose.text);
+    const scores = new Float64Array(this.languages.length);
+    while (scanner.next()) {
+      const verdict = this.paragraphVerdict(scanner.word);
+      if (typeof verdict === 'number') this.chooser.add(scores, verdict & MASK, verdict >>> COMMON_SHIFT);
+    }
+    return this.chooser.rank(scores);
   }
 
   // A word as the tokeniser found it: false (accepted), true (rejected), or for an identifier in
@@ -124,9 +185,11 @@ class Engine {
 
   // The misspellings of `text` read as `format` as [start, end, …] offsets in an Int32Array, and
   // `words`: [index, word] for the misspellings whose word was decoded (an entity) and so
-  // differs from the text at its offsets. Works in slices of SLICE_MS; `isAborted()` is asked
-  // between them, and true ends the check with `undefined`.
-  async check(text, { format = 'plain', isAborted = () => false } = {}) {
+  // differs from the text at its offsets. With several languages judged paragraph by paragraph
+  // (not `anyLanguage`), also `languages`: per misspelling the index of the language that judged
+  // it, into `names`. Works in slices of SLICE_MS; `isAborted()` is asked between them, and true
+  // ends the check with `undefined`.
+  async check(text, { format = 'plain', anyLanguage = false, isAborted = () => false } = {}) {
     if (!FORMATS.includes(format)) throw new TypeError(`format must be one of ${FORMATS.join(', ')}`);
     const prose = proseOf(format, text);
     // The format read the whole text in one piece (some hundred milliseconds for 5 MB): an
@@ -140,15 +203,25 @@ class Engine {
     const scanner = new WordScanner(view);
     const cache = this.cache;
     let offsets = new Int32Array(64);
+    let judgedBy = null;
     let count = 0;
     const decodedWords = [];
     let sliceStart = Date.now();
     let sinceClock = 0;
-    const report = (start, end, word) => {
+    const report = (start, end, word, language) => {
       if (count * 2 === offsets.length) {
         const grown = new Int32Array(offsets.length * 2);
         grown.set(offsets);
         offsets = grown;
+      }
+      if (language !== undefined) {
+        if (judgedBy === null) judgedBy = new Uint8Array(offsets.length / 2);
+        else if (judgedBy.length < offsets.length / 2) {
+          const grown = new Uint8Array(offsets.length / 2);
+          grown.set(judgedBy);
+          judgedBy = grown;
+        }
+        judgedBy[count] = language;
       }
       if (decodes.length > 0) {
         const range = sourceRange(decodes, start, end);
@@ -160,6 +233,52 @@ class Engine {
       offsets[count * 2 + 1] = end;
       count++;
     };
+    const result = () => {
+      const found = { offsets: offsets.slice(0, count * 2), words: decodedWords };
+      if (byParagraph) {
+        found.languages = judgedBy === null ? new Uint8Array(0) : judgedBy.slice(0, count);
+        found.names = this.languages.map((info) => info.language);
+      }
+      return found;
+    };
+    const byParagraph = this.chooser !== null && !anyLanguage;
+    if (byParagraph) {
+      const judge = new ParagraphJudge(this.chooser, report, (word, index) => !this.checkers[index].isMisspelled(word.normalize('NFC')));
+      const units = unitStarts(view, prose === null ? [] : prose.blocks);
+      const marks = new MarkCursor(prose === null ? [] : prose.marks, (name) => this.chooser.languageNamed(name));
+      const masks = this.masks;
+      let unit = 0;
+      let unitStart = -1;
+      while (scanner.next()) {
+        const start = scanner.start;
+        if (unit < units.length && start >= units[unit]) {
+          judge.endUnit(marks.at(unitStart));
+          while (unit < units.length && start >= units[unit]) unit++;
+          unitStart = -1;
+        }
+        if (unitStart < 0) unitStart = start;
+        const word = scanner.word;
+        let verdict = masks.get(word);
+        if (verdict === undefined) {
+          verdict = this.paragraphVerdict(word);
+          if (masks.size >= CACHE_LIMIT) masks.clear();
+          masks.set(word, verdict);
+        }
+        if (typeof verdict === 'number') judge.add(start, scanner.end, word, verdict & MASK, verdict >>> COMMON_SHIFT);
+        else judge.add(start, scanner.end, word, verdict, 0);
+        if (++sinceClock >= 1024) {
+          sinceClock = 0;
+          if (Date.now() - sliceStart >= SLICE_MS) {
+            await yieldToEvents();
+            if (isAborted()) return undefined;
+            sliceStart = Date.now();
+          }
+        }
+      }
+      judge.endUnit(marks.at(unitStart));
+      judge.finish();
+      return result();
+    }
     while (scanner.next()) {
       const word = scanner.word;
       let rejected = cache.get(word);
@@ -183,19 +302,26 @@ class Engine {
         }
       }
     }
-    return { offsets: offsets.slice(0, count * 2), words: decodedWords };
+    return result();
   }
 }
 
 // Each language's corrections in turn (the first of each, then the second of each, …), without
-// repeats, at most `limit`. A language without a list (not ready) is passed over.
-function mergeSuggestions(lists, limit) {
+// repeats, at most `limit`; with `first` (a language's index), all of that language's
+// corrections before the others'. A language without a list (not ready) is passed over.
+function mergeSuggestions(lists, limit, first) {
   const merged = new Set();
+  if (first !== undefined && lists[first]) {
+    for (const suggestion of lists[first]) {
+      if (merged.size >= limit) break;
+      merged.add(suggestion);
+    }
+  }
   let longest = 0;
   for (let l = 0; l < lists.length; l++) if (lists[l]) longest = Math.max(longest, lists[l].length);
   for (let i = 0; i < longest && merged.size < limit; i++) {
     for (let l = 0; l < lists.length && merged.size < limit; l++) {
-      if (lists[l] && i < lists[l].length) merged.add(lists[l][i]);
+      if (l !== first && lists[l] && i < lists[l].length) merged.add(lists[l][i]);
     }
   }
   return [...merged];
@@ -204,7 +330,7 @@ function mergeSuggestions(lists, limit) {
 // The Misspelling objects of a check's result, built in slices of SLICE_MS: a result of a
 // million misspellings must not hold up the caller's thread in one piece either. (A count of
 // entries per slice is no bound: as the heap fills, the collector makes each entry dearer.)
-async function misspellingsOf(text, { offsets, words = [] }) {
+async function misspellingsOf(text, { offsets, words = [], languages, names }) {
   const result = new Array(offsets.length / 2);
   const decoded = new Map(words);
   let sliceStart = Date.now();
@@ -212,6 +338,7 @@ async function misspellingsOf(text, { offsets, words = [] }) {
     const start = offsets[i];
     const end = offsets[i + 1];
     const entry = { start, end, word: decoded.size > 0 && decoded.has(i / 2) ? decoded.get(i / 2) : text.slice(start, end) };
+    if (languages !== undefined) entry.language = names[languages[i / 2]];
     result[i / 2] = entry;
     if (i % 512 === 510 && Date.now() - sliceStart >= SLICE_MS) {
       await yieldToEvents();
