@@ -202,8 +202,10 @@ class Engine {
     const decodes = prose === null ? [] : prose.decodes;
     const scanner = new WordScanner(view);
     const cache = this.cache;
+    const byParagraph = this.chooser !== null && !anyLanguage;
     let offsets = new Int32Array(64);
-    let judgedBy = null;
+    // With byParagraph: per misspelling, the index of the language that judged it.
+    let judgedBy = new Uint8Array(byParagraph ? 32 : 0);
     let count = 0;
     const decodedWords = [];
     let sliceStart = Date.now();
@@ -213,16 +215,13 @@ class Engine {
         const grown = new Int32Array(offsets.length * 2);
         grown.set(offsets);
         offsets = grown;
-      }
-      if (language !== undefined) {
-        if (judgedBy === null) judgedBy = new Uint8Array(offsets.length / 2);
-        else if (judgedBy.length < offsets.length / 2) {
-          const grown = new Uint8Array(offsets.length / 2);
-          grown.set(judgedBy);
-          judgedBy = grown;
+        if (byParagraph) {
+          const languages = new Uint8Array(count * 2);
+          languages.set(judgedBy);
+          judgedBy = languages;
         }
-        judgedBy[count] = language;
       }
+      if (byParagraph) judgedBy[count] = language;
       if (decodes.length > 0) {
         const range = sourceRange(decodes, start, end);
         if (range.decoded) decodedWords.push([count, word]);
@@ -236,12 +235,11 @@ class Engine {
     const result = () => {
       const found = { offsets: offsets.slice(0, count * 2), words: decodedWords };
       if (byParagraph) {
-        found.languages = judgedBy === null ? new Uint8Array(0) : judgedBy.slice(0, count);
+        found.languages = judgedBy.slice(0, count);
         found.names = this.languages.map((info) => info.language);
       }
       return found;
     };
-    const byParagraph = this.chooser !== null && !anyLanguage;
     if (byParagraph) {
       const judge = new ParagraphJudge(this.chooser, report, (word, index) => !this.checkers[index].isMisspelled(word.normalize('NFC')));
       const units = unitStarts(view, prose === null ? [] : prose.blocks);
