@@ -99,7 +99,7 @@ for (const worker of [true, false]) {
       const service = await open(t, twoLanguages(t), { languages: ['xx_ONE', 'xx_TWO'], worker });
       const found = await service.check('a cit, the cit', { suggestions: 2 });
       assert.deepEqual(found.map(({ start, end, word }) => [start, end, word]), [[0, 1, 'a'], [2, 5, 'cit'], [7, 10, 'the'], [11, 14, 'cit']]);
-      for (const { word, suggestions } of found) assert.deepEqual(suggestions, await service.suggest(word, { limit: 2 }));
+      for (const { word, suggestions, language } of found) assert.deepEqual(suggestions, await service.suggest(word, { limit: 2, language }));
       assert.deepEqual(found[1].suggestions, ['cot', 'cut']);
       found[1].suggestions.push('mine');
       assert.deepEqual(found[3].suggestions, ['cot', 'cut'], 'each entry has a list of its own');
