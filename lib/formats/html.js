@@ -9,6 +9,8 @@ const { Prose } = require('./prose');
 
 // Elements whose content is code or machinery, not prose (tt: the code of older pages).
 const SKIPPED = new Set(['script', 'style', 'code', 'pre', 'kbd', 'samp', 'var', 'tt', 'template', 'noscript', 'svg', 'math']);
+// The skipped elements whose text is code a reader sees: the names the page defines.
+const CODE = new Set(['code', 'pre', 'kbd', 'samp', 'var', 'tt']);
 // Classes that generated manuals (DocBook, gtk-doc, texinfo, highlighters) give the elements
 // that hold code, names of files, commands and options.
 const CODE_CLASS = /(?:^|\s)(?:literal|function|command|option|filename|varname|parameter|type|structname|structfield|constant|symbol|computeroutput|userinput|replaceable|programlisting|screen|synopsis|funcsynopsis|funcdef|returnvalue|envar|code|sourceCode|highlight|hljs|language-[\w-]+)(?:\s|$)/;
@@ -72,7 +74,8 @@ function rawTextEnd(text, from, to, name) {
 }
 
 // Scans text[from, to) and tells `on`: text(start, end), rawText(start, end, rcdata),
-// openTag(tag), closeTag(name). Comments, doctypes and the like are told nothing.
+// openTag(tag), closeTag(name), comment(start, end) (the content between <!-- and -->).
+// Doctypes and the like are told nothing.
 function scanHtml(text, from, to, on) {
   let textStart = from;
   let at = text.indexOf('<', from);
@@ -104,6 +107,7 @@ function scanHtml(text, from, to, on) {
           const bang = text.indexOf('--!>', at + 4);
           const close = dashes === -1 ? bang : bang === -1 ? dashes : Math.min(dashes, bang);
           end = close === -1 || close >= to ? to : close + (close === bang ? 4 : 3);
+          on.comment(at + 4, close === -1 || close >= to ? to : close);
         }
       } else {
         // A doctype, CDATA (a bogus comment outside SVG and MathML), a declaration: up to >.
@@ -142,13 +146,17 @@ function scanHtml(text, from, to, on) {
 function markHtml(prose, text, from = 0, to = text.length) {
   prose.blank(from, to);
   const open = []; // skipped elements open, innermost last
+  const code = []; // for each of them, whether it holds code
   const keep = (start, end, legacy) => prose.keepDecoded(start, end, legacy);
   // The fragment of the open link's address: a link whose text is the name of the anchor it
   // points to (`<a href="api.html#xmlParseFile">xmlParseFile</a>`) names code.
   let fragment = null;
   scanHtml(text, from, to, {
     text(start, end) {
-      if (open.length > 0) return;
+      if (open.length > 0) {
+        if (code[code.length - 1]) prose.code(start, end);
+        return;
+      }
       if (fragment !== null && text.slice(start, end).trim() === fragment) return;
       keep(start, end, true);
     },
@@ -177,12 +185,18 @@ function markHtml(prose, text, from = 0, to = text.length) {
         }
       }
       if (description && content !== null && open.length === 0) keep(content.valueStart, content.valueEnd, false);
-      if ((SKIPPED.has(name) || codeClass) && !VOID.has(name)) open.push(name);
+      if ((SKIPPED.has(name) || codeClass) && !VOID.has(name)) {
+        code.push((CODE.has(name) || codeClass) && (code.length === 0 || code[code.length - 1]));
+        open.push(name);
+      }
     },
     closeTag(name) {
       if (name === 'a') fragment = null;
       const at = open.lastIndexOf(name);
-      if (at !== -1) open.length = at;
+      if (at !== -1) open.length = code.length = at;
+    },
+    comment(start, end) {
+      prose.comment(start, end);
     },
   });
 }

@@ -2,7 +2,9 @@
 // What a format hands the tokeniser: the prose of a text as a view of it. Every character that
 // is not prose is blanked (a space), so that the view keeps the text's offsets; only where an
 // entity or escape is decoded does the view hold other characters than the text, and a short
-// list says where, so that words found there map back to the whole source range.
+// list says where, so that words found there map back to the whole source range. Beside the
+// view, a format tells where its comments are (where notes to tools may stand) and where its
+// code is (the names a document defines), as source ranges.
 const { referenceAt } = require('./entities');
 
 const BLANK = 1;
@@ -16,6 +18,9 @@ class Prose {
     this.mask = new Uint8Array(text.length);
     if (blank) this.mask.fill(BLANK);
     this.decodes = [];
+    // Source ranges as start, end pairs, in the order the format found them.
+    this.comments = [];
+    this.codes = [];
     // The last search for `&`: where it started and what it found (-1: none to the end). Kept
     // ranges come in text order mostly, and without it each would search to the next & of the
     // whole text.
@@ -40,6 +45,16 @@ class Prose {
     if (to > from) this.mask.fill(0, from, to);
   }
 
+  // [from, to) is the content of a comment (without its delimiters).
+  comment(from, to) {
+    if (to > from) this.comments.push(from, to);
+  }
+
+  // [from, to) is code: its names are the document's own.
+  code(from, to) {
+    if (to > from) this.codes.push(from, to);
+  }
+
   // The source range [from, to) reads as `value` (an entity, an escape).
   decode(from, to, value) {
     this.mask.fill(DECODED, from, to);
@@ -62,9 +77,15 @@ class Prose {
     }
   }
 
-  // { text, decodes }: the view, and the decoded pieces in order as
-  // { viewStart, viewEnd, start, end } (view and source ranges).
+  // { text, decodes, comments, code }: the view, the decoded pieces in order as
+  // { viewStart, viewEnd, start, end } (view and source ranges), and the comments' and the
+  // code's source ranges (start, end pairs, in source order).
   finish() {
+    const ranges = { comments: sorted(this.comments), code: sorted(this.codes) };
+    return { ...this.view(), ...ranges };
+  }
+
+  view() {
     const { source, mask } = this;
     if (mask.indexOf(BLANK) === -1 && this.decodes.length === 0) return { text: source, decodes: [] };
     // The text with its blanked characters as spaces, in one buffer read back in one piece:
@@ -89,6 +110,17 @@ class Prose {
     pieces.push(UTF16.decode(units.subarray(at)));
     return { text: pieces.join(''), decodes: placed };
   }
+}
+
+// Start, end pairs in order of their starts (formats find most in order already).
+function sorted(pairs) {
+  let ordered = true;
+  for (let i = 2; i < pairs.length && ordered; i += 2) ordered = pairs[i] >= pairs[i - 2];
+  if (ordered) return pairs;
+  const list = [];
+  for (let i = 0; i < pairs.length; i += 2) list.push([pairs[i], pairs[i + 1]]);
+  list.sort((a, b) => a[0] - b[0]);
+  return list.flat();
 }
 
 // UTF-16 in the machine's order: every platform Node runs on is little-endian.

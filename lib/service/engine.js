@@ -6,6 +6,9 @@ const { PersonalWords } = require('../words/personal-words');
 const { WordScanner, camelParts } = require('../words/tokenizer');
 const { proseOf, FORMATS } = require('../formats');
 const { sourceRange } = require('../formats/prose');
+const { VocabularyStore } = require('../words/vocabularies');
+const { documentWords, SkipCursor } = require('../words/document-words');
+const { KnownWords } = require('../words/known-words');
 
 // A part of a camelCase identifier shorter than this is not judged: a lone letter is a prefix
 // (iPhone, eMail, xPosition), never a word one could misspell.
@@ -49,6 +52,9 @@ class Engine {
   // languages: DictionaryInfo[] (already resolved); personal: the personal words.
   constructor({ languages, personal = [] }) {
     this.cache = new Map();
+    // The vocabularies' lists, each read when a check first asks for it (an engine that only
+    // computes suggestions never does).
+    this.vocabularies = new VocabularyStore();
     this.setLanguages(languages);
     this.setPersonal(personal);
   }
@@ -126,9 +132,16 @@ class Engine {
   // `words`: [index, word] for the misspellings whose word was decoded (an entity) and so
   // differs from the text at its offsets. Works in slices of SLICE_MS; `isAborted()` is asked
   // between them, and true ends the check with `undefined`.
-  async check(text, { format = 'plain', isAborted = () => false } = {}) {
+  // `vocabularies`: the names of the lists whose words are known too; `directives`: whether
+  // the text's directives are followed; `own`: whether the names of its code are known in its
+  // prose. The result also holds the unknown directives (`problems`) and the language
+  // directives (`languages`), with source offsets.
+  async check(text, { format = 'plain', vocabularies = [], directives = true, own = true, isAborted = () => false } = {}) {
     if (!FORMATS.includes(format)) throw new TypeError(`format must be one of ${FORMATS.join(', ')}`);
     const prose = proseOf(format, text);
+    const document = documentWords(text, prose, { directives, own });
+    const known = new KnownWords([...document.lists, ...this.vocabularies.lists(vocabularies)]);
+    const skip = document.skip.length > 0 ? new SkipCursor(document.skip) : null;
     // The format read the whole text in one piece (some hundred milliseconds for 5 MB): an
     // abort meanwhile is seen now, before the words.
     if (prose !== null && text.length > 65536) {
@@ -150,12 +163,15 @@ class Engine {
         grown.set(offsets);
         offsets = grown;
       }
+      let decoded = false;
       if (decodes.length > 0) {
         const range = sourceRange(decodes, start, end);
-        if (range.decoded) decodedWords.push([count, word]);
+        decoded = range.decoded;
         start = range.start;
         end = range.end;
       }
+      if (skip !== null && skip.skipped(start)) return;
+      if (decoded) decodedWords.push([count, word]);
       offsets[count * 2] = start;
       offsets[count * 2 + 1] = end;
       count++;
@@ -168,10 +184,12 @@ class Engine {
         if (cache.size >= CACHE_LIMIT) cache.clear();
         cache.set(word, rejected);
       }
-      if (rejected === true) report(scanner.start, scanner.end, word);
-      else if (rejected !== false) {
+      if (rejected === true) {
+        if (!known.has(word)) report(scanner.start, scanner.end, word);
+      } else if (rejected !== false && !known.has(word)) {
         for (let i = 0; i < rejected.length; i += 2) {
-          report(scanner.start + rejected[i], scanner.start + rejected[i + 1], word.slice(rejected[i], rejected[i + 1]));
+          const part = word.slice(rejected[i], rejected[i + 1]);
+          if (!known.has(part)) report(scanner.start + rejected[i], scanner.start + rejected[i + 1], part);
         }
       }
       if (++sinceClock >= 1024) {
@@ -183,7 +201,7 @@ class Engine {
         }
       }
     }
-    return { offsets: offsets.slice(0, count * 2), words: decodedWords };
+    return { offsets: offsets.slice(0, count * 2), words: decodedWords, problems: document.problems, languages: document.languages };
   }
 }
 
