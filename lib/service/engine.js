@@ -100,6 +100,19 @@ class Engine {
     return !this.personal.has(straight) && this.rejectedByAll(straight);
   }
 
+  // Whether a dictionary knows `word` with one more letter somewhere (`locl`: local): then a
+  // short keyword of the same spelling is more likely that word mistyped.
+  oneLetterShort(word) {
+    const lower = word.toLowerCase();
+    if (word.length > 1 && word === word.toUpperCase()) return false; // an acronym, written so
+    for (let at = 0; at <= lower.length; at++) {
+      for (let c = 97; c <= 122; c++) {
+        if (!this.rejectedByAll(lower.slice(0, at) + String.fromCharCode(c) + lower.slice(at))) return true;
+      }
+    }
+    return false;
+  }
+
   isMisspelled(word) {
     return this.judge(word.normalize('NFC'));
   }
@@ -140,7 +153,7 @@ class Engine {
     if (!FORMATS.includes(format)) throw new TypeError(`format must be one of ${FORMATS.join(', ')}`);
     const prose = proseOf(format, text);
     const document = documentWords(text, prose, { directives, own });
-    const known = new KnownWords([...document.lists, ...this.vocabularies.lists(vocabularies)]);
+    const known = new KnownWords([...document.lists, ...this.vocabularies.lists(vocabularies)], this.vocabularies.doubtful(vocabularies), (word) => !this.oneLetterShort(word));
     const skip = document.skip.length > 0 ? new SkipCursor(document.skip) : null;
     // The format read the whole text in one piece (some hundred milliseconds for 5 MB): an
     // abort meanwhile is seen now, before the words.
