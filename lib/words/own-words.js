@@ -3,8 +3,8 @@
 // identifier in a source file's code, in a code span or fence of a Markdown document, or in an
 // HTML page's <code> and <pre>, is no typo where the prose mentions it (`minipass`, `readFile`,
 // `ctx`). Identifiers count whole and by their parts (`readFile`: read, File; `MAX_SIZE`: MAX,
-// SIZE); a part written with a capital only because it joins a camelCase name counts in lower
-// case too. A misspelling known as such (known-misspellings.js) never becomes a word this way.
+// SIZE); a part written with a capital only because it joins a camelCase name, or in capitals
+// only because it is a constant's, counts in lower case too. A misspelling known as such (known-misspellings.js) never becomes a word this way.
 const { WordList } = require('./word-list');
 const { isKnownMisspelling } = require('./known-misspellings');
 const { camelParts } = require('./tokenizer');
@@ -27,6 +27,8 @@ function addIdentifier(words, identifier) {
   for (const match of identifier.matchAll(PIECE)) {
     const piece = match[0];
     addWord(words, piece);
+    // A constant's name is in capitals by convention, not as an acronym: MAX_SIZE names size.
+    if (piece === piece.toUpperCase() && identifier.includes('_')) addWord(words, piece.toLowerCase());
     const parts = camelParts(piece);
     if (parts === null) continue;
     for (const [start, end] of parts) {
