@@ -171,7 +171,33 @@ export interface SpellServiceOptions {
    * `true`: a word any of the languages accepts is accepted. One language: no difference.
    */
   anyLanguage?: boolean;
+  /** The vocabularies of checks that name none: `true` (default) chooses by each check's format
+   * (`vocabulariesFor(format)`), `false` uses none, an array names them. */
+  vocabularies?: boolean | Vocabulary[];
 }
+
+/**
+ * Word lists of software's own words, read from installed MIT-licensed packages
+ * (`@cspell/dict-*`): `software` (terms, tools, acronyms), `companies`, `licenses`,
+ * `filetypes`, `fullstack`, `node`, `npm`, `typescript`, `html`, `css`, `cpp`, `python`,
+ * `shell`, `go`, `rust`.
+ */
+export type Vocabulary = 'software' | 'companies' | 'licenses' | 'filetypes' | 'fullstack' | 'node' | 'npm' | 'typescript'
+  | 'html' | 'css' | 'cpp' | 'python' | 'shell' | 'go' | 'rust';
+
+/** Every vocabulary's name. */
+export declare const VOCABULARIES: readonly Vocabulary[];
+
+/**
+ * The vocabularies for a check: those of writing about software (`software`, `companies`,
+ * `licenses`, `filetypes`), the format's (Markdown: `npm`, `html`; HTML: `html`, `css`,
+ * `typescript`, `npm`), and those of the source's language when its editor language id is
+ * given (`javascript`: `typescript`, `node`, `npm`, `fullstack`; `cpp`: `cpp`, `fullstack`…).
+ */
+export declare function vocabulariesFor(format?: Format, languageId?: string): Vocabulary[];
+
+/** The editor language id of a file by its extension (`a.ts` → `'typescript'`), or undefined. */
+export declare function languageIdForPath(filePath: string): string | undefined;
 
 /**
  * The formats a text may be checked as. `'plain'` judges every word; the others judge only the
@@ -244,11 +270,34 @@ export interface CheckOptions {
   timeout?: number;
   /** Overrides the service's `anyLanguage` for this call. */
   anyLanguage?: boolean;
+  /** The vocabularies whose words are known too: `true` by the format, `false` none, or names
+   * (default: the service's `vocabularies`). */
+  vocabularies?: boolean | Vocabulary[];
+  /** `true` (default): the text's inline directives (`spellshell:ignore`, `spellshell:disable`…)
+   * are followed. Their own text is never judged. */
+  directives?: boolean;
+  /** `true` (default): the names of the text's code (identifiers, code spans, `<code>`) are
+   * known in its prose. */
+  ownWords?: boolean;
 }
 
 export interface DetectLanguageOptions {
   /** What the text is (default `'plain'`); only its prose counts. */
   format?: Format;
+}
+
+/** An unknown inline directive (`spellshell:ignor`), at UTF-16 offsets into the text. */
+export interface DirectiveProblem {
+  start: number;
+  end: number;
+  directive: string;
+  message: string;
+}
+
+/** `check`'s result: the misspellings, and beside them (a property that is not enumerable) the
+ * unknown directives. */
+export interface CheckResult extends Array<Misspelling> {
+  readonly problems: DirectiveProblem[];
 }
 
 export interface SuggestOptions {
@@ -283,7 +332,7 @@ export declare class SpellService {
   /** The resolved dictionaries, in the order given. */
   readonly languages: DictionaryInfo[];
   /** The misspelled words of `text`, in text order. */
-  check(text: string, options?: CheckOptions): Promise<Misspelling[]>;
+  check(text: string, options?: CheckOptions): Promise<CheckResult>;
   /** Whether every language rejects the word (a word alone has no paragraph to tell its language). */
   isMisspelled(word: string): Promise<boolean>;
   /**

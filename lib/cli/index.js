@@ -20,6 +20,7 @@ const { globMatcher, formatNamer } = require('../project/glob-matcher');
 const { textParts, hashOf, NotTextError, CHUNK_BYTES } = require('./read');
 const { ResultCache, settingKey, cacheFile } = require('./cache');
 const { REPORTERS } = require('./report');
+const { vocabularyChooser, placeWords, vocabularyTable } = require('./jargon');
 const { version } = require('../../package.json');
 
 // Suggestions asked of the service at once: enough to keep a pool of workers busy, few enough
@@ -110,6 +111,7 @@ function settingsOf(options, project, { env, cwd, stdout }) {
     suggest: options.suggest ?? config.suggest ?? (stdout.isTTY ? 5 : 0),
     projectWords: [...config.words, ...config.ignoreWords],
     anyLanguage: options.anyLanguage ?? config.anyLanguage ?? false,
+    vocabulariesOf: vocabularyChooser(options.vocabularies ?? config.vocabularies ?? true),
     // Whether a folder's file is taken, by the format its name tells (null: none), and the
     // format a file is checked as. --format changes the second only: it must not take images.
     formatOf: (file) => named(file) ?? knownFormat(file),
@@ -166,6 +168,10 @@ async function main(argv, io = {}) {
   const dirs = options.dirs.map((dir) => path.resolve(cwd, dir));
   if (options.list) {
     for (const d of findDictionaries({ dirs })) await out.write(`${d.language}\t${d.dir ?? '(system)'}\n`);
+    return finish(0);
+  }
+  if (options.listVocabularies) {
+    await out.write(vocabularyTable());
     return finish(0);
   }
 
@@ -226,7 +232,7 @@ async function main(argv, io = {}) {
     };
 
     const cache = options.cache
-      ? new ResultCache(cacheFile(options.cacheLocation, cwd), settingKey({ version, languages, personal, projectWords: settings.projectWords, anyLanguage: settings.anyLanguage }))
+      ? new ResultCache(cacheFile(options.cacheLocation, cwd), settingKey({ version, languages, personal, projectWords: [...settings.projectWords, JSON.stringify(options.vocabularies ?? project?.config.vocabularies ?? true)], anyLanguage: settings.anyLanguage }))
       : null;
     const suggest = settings.suggest > 0 ? suggester(service, settings.suggest) : null;
     const report = REPORTERS[options.reporter];
@@ -268,14 +274,16 @@ async function main(argv, io = {}) {
       // it: the rest is read, not checked.
       const readOnly = out.closed && status >= 1;
       const format = entry.stdin ? (options.format ?? 'plain') : settings.namedFormatOf(entry.file);
-      const words = inProject(entry) ? projectWords : noWords;
+      const place = placeWords(entry.stdin ? null : entry.file, inProject(entry) ? settings.projectWords : []);
+      const words = place.words.size > 0 ? place.words : noWords;
+      const vocabularies = settings.vocabulariesOf(entry.stdin ? null : entry.file, format);
       // A large file's findings go out part by part rather than all at the end, so they need not
       // all be held; it is first read through once to be sure it is text, since a file that is
       // not must print nothing.
       const streaming = !cache && !readOnly && entry.regular && entry.size > READ_WHOLE_BYTES;
       const notText = streaming ? await textProblem(entry.file) : null;
       const result = notText ? { failure: notText }
-        : await checkEntry(entry, { service, format, projectWords: words, cache, readOnly, stdin, progress, onPart: streaming ? (f) => take(entry, f) : null });
+        : await checkEntry(entry, { service, format, vocabularies, place: place.key, projectWords: words, cache, readOnly, stdin, progress, say, onPart: streaming ? (f) => take(entry, f) : null });
       progress.fileDone();
       if (result.failure) {
         problem(`cannot check ${entry.name}: ${result.failure}`);
@@ -397,7 +405,7 @@ function own(word) {
 
 // One file's findings (project words left out), or { failure }. With `onPart`, each part's
 // findings go to it as soon as they are known, and none are returned.
-async function checkEntry(entry, { service, format, projectWords, cache, readOnly, stdin, progress, onPart }) {
+async function checkEntry(entry, { service, format, vocabularies, place, projectWords, cache, readOnly, stdin, progress, say, onPart }) {
   let id;
   try {
     // A small file is read at once, without the turns of asynchronous reads (a folder of small
@@ -406,7 +414,7 @@ async function checkEntry(entry, { service, format, projectWords, cache, readOnl
     if (entry.regular && entry.size <= READ_WHOLE_BYTES) source = fs.readFileSync(entry.file);
     if (cache && !entry.stdin) {
       const hash = Buffer.isBuffer(source) ? ResultCache.hashBytes(source) : await hashOf(source);
-      id = ResultCache.id(hash, format, projectWords.size > 0);
+      id = ResultCache.id(hash, `${format}:${vocabularies.join(',')}:${place}`, projectWords.size > 0);
       const known = cache.get(id);
       if (known) {
         progress.bytes(entry.size);
@@ -418,12 +426,25 @@ async function checkEntry(entry, { service, format, projectWords, cache, readOnl
     for await (const part of textParts(source, { onBytes: (n) => progress.bytes(n) })) {
       if (readOnly) continue;
       where.part(part.text, part.offset);
-      const found = await (await service()).check(part.text, { format });
+      const found = await (await service()).check(part.text, { format, vocabularies });
+      // Directives and the code's names hold in the part they stand in (a whole file up to
+      // 256 Ki characters).
+      // (Positions are asked in text order: the unknown directives in turn with the words.)
+      const problems = found.problems;
+      let p = 0;
+      const sayProblems = (before) => {
+        for (; p < problems.length && problems[p].start <= before; p++) {
+          const { line, column } = where.at(part.offset + problems[p].start);
+          say(`${entry.name}:${line}:${column}: ${problems[p].message}`);
+        }
+      };
       for (const { start, word, language } of found) {
+        sayProblems(start);
         if (projectWords.has(word.normalize('NFC'))) continue;
         const { line, column } = where.at(part.offset + start);
         findings.push(line, column, own(word), language);
       }
+      sayProblems(Infinity);
       if (onPart) {
         await onPart(findings);
         findings = new Findings();

@@ -28,6 +28,8 @@ const LATIN = 'abcdefghijklmnopqrstuvwxyz';
 // Borrowed-or-typo answers kept per language; a text has few such words, a session more.
 const BORROWED_CACHE = 10000;
 const EMPTY = new Set();
+const BORROWED = 1;
+const KNOWN_BORROWED = 2;
 // Letters with accents (lower case) and the letter without them.
 const BASE_LETTER = new Map();
 for (const letter of 'àáâãäåāăąçćĉċčďđèéêëēĕėęěĝğġģĥìíîïĩīĭįıĵķĺļľłñńņňòóôõöøōŏőŕŗřśŝşšţťùúûüũūŭůűųŵýÿŷźżž') {
@@ -205,17 +207,21 @@ function oneEditFrom(word, words, alphabet) {
 // (a word used twice in a language's paragraphs is borrowed, not a slip; a slip is one edit
 // from a word used in them).
 class ParagraphJudge {
-  // accepts(word, index): whether language `index` accepts `word` (a case or accent variant).
-  constructor(chooser, report, accepts) {
+  // accepts(word, index): whether language `index` accepts `word` (a case or accent variant);
+  // known(word): whether a word is known besides the dictionaries (vocabularies, the document's
+  // own words), and so never reported.
+  constructor(chooser, report, accepts, known = () => false) {
     this.chooser = chooser;
     this.report = report;
     this.accepts = accepts;
+    this.known = known;
     this.scores = new Float64Array(chooser.count);
     this.totals = new Float64Array(chooser.count);
     this.tokens = []; // the unit's words: start, end, word, verdict
     this.waiting = []; // units before the first decided one: [tokens]
     this.last = -1; // the language of the unit before
-    // Misspellings and borrowed words in text order: start, end, word, language, borrowed.
+    // Misspellings and borrowed words in text order: start, end, word, language, and 0 for a
+    // misspelling, BORROWED or KNOWN_BORROWED for a borrowed word (known besides the dictionaries).
     this.found = [];
     // Per language: the words its paragraphs use that it accepts (lower case), and how often
     // each borrowed word stands in its paragraphs.
@@ -264,7 +270,7 @@ class ParagraphJudge {
     for (let f = 0; f < found.length; f += 5) {
       const word = found[f + 2];
       const language = found[f + 3];
-      if (found[f + 4] && !this.slip(word, language)) continue;
+      if (found[f + 4] !== 0 && !this.slip(word, language, found[f + 4] === KNOWN_BORROWED)) continue;
       this.report(found[f], found[f + 1], word, language);
     }
     this.found = [];
@@ -295,13 +301,18 @@ class ParagraphJudge {
 
   // A word that language `language` rejects: misspelled when no language accepts it, else
   // borrowed (decided at the end), except an acronym, which is always borrowed.
+  // A word known besides the dictionaries (a vocabulary's, the document's own) is accepted where
+  // no language knows it; where another does, it is borrowed, and a slip only for a common or
+  // used word of the paragraph's language (`root` passes in German; `word` for `wird` does not).
   take(start, end, word, mask, language) {
+    const known = this.known(word);
+    if (known && mask === 0) return;
     if (mask !== 0) {
       if (word.length >= 2 && word === word.toUpperCase() && word !== word.toLowerCase()) return;
       const counts = this.borrowedCounts[language];
       counts.set(word, (counts.get(word) ?? 0) + 1);
     }
-    this.found.push(start, end, word, language, mask !== 0);
+    this.found.push(start, end, word, language, mask === 0 ? 0 : known ? KNOWN_BORROWED : BORROWED);
   }
 
   // Whether a borrowed word is rather a slip in `language`: not used twice in its paragraphs,
@@ -311,10 +322,11 @@ class ParagraphJudge {
   // server for serveur). (On Debian's manuals with typos seeded: 76 to 79 of 80 such slips
   // found, 1.10 times the union's reports on the clean text; the last rule alone moved them
   // from 71 to 76 and from 1.08 to 1.10.)
-  slip(word, language) {
+  slip(word, language, known = false) {
     if (this.borrowedCounts[language].get(word) >= 2) return false;
     if (this.chooser.variantAccepted(word, language, this.accepts)) return true;
     if (this.chooser.looksLikeTypo(word, language, this.used[language])) return true;
+    if (known) return false;
     // A capitalised borrowed word is a name or a title (Vera, Emacs, Free Software), or in
     // German a noun: only the lower-case ones are held against every word of the language.
     if (word[0] !== word[0].toLowerCase()) return false;

@@ -9,6 +9,8 @@ const { Prose } = require('./prose');
 
 // Elements whose content is code or machinery, not prose (tt: the code of older pages).
 const SKIPPED = new Set(['script', 'style', 'code', 'pre', 'kbd', 'samp', 'var', 'tt', 'template', 'noscript', 'svg', 'math']);
+// The skipped elements whose text is code a reader sees: the names the page defines.
+const CODE = new Set(['code', 'pre', 'kbd', 'samp', 'var', 'tt']);
 // Classes that generated manuals (DocBook, gtk-doc, texinfo, highlighters) give the elements
 // that hold code, names of files, commands and options.
 const CODE_CLASS = /(?:^|\s)(?:literal|function|command|option|filename|varname|parameter|type|structname|structfield|constant|symbol|computeroutput|userinput|replaceable|programlisting|screen|synopsis|funcsynopsis|funcdef|returnvalue|envar|code|sourceCode|highlight|hljs|language-[\w-]+)(?:\s|$)/;
@@ -72,7 +74,8 @@ function rawTextEnd(text, from, to, name) {
 }
 
 // Scans text[from, to) and tells `on`: text(start, end), rawText(start, end, rcdata),
-// openTag(tag), closeTag(name). Comments, doctypes and the like are told nothing.
+// openTag(tag), closeTag(name), comment(start, end) (the content between <!-- and -->).
+// Doctypes and the like are told nothing.
 function scanHtml(text, from, to, on) {
   let textStart = from;
   let at = text.indexOf('<', from);
@@ -104,6 +107,7 @@ function scanHtml(text, from, to, on) {
           const bang = text.indexOf('--!>', at + 4);
           const close = dashes === -1 ? bang : bang === -1 ? dashes : Math.min(dashes, bang);
           end = close === -1 || close >= to ? to : close + (close === bang ? 4 : 3);
+          on.comment(at + 4, close === -1 || close >= to ? to : close);
         }
       } else {
         // A doctype, CDATA (a bogus comment outside SVG and MathML), a declaration: up to >.
@@ -148,6 +152,7 @@ const BLOCK = new Set(['address', 'article', 'aside', 'blockquote', 'body', 'br'
 function markHtml(prose, text, from = 0, to = text.length) {
   prose.blank(from, to);
   const open = []; // skipped elements open, innermost last
+  const code = []; // for each of them, whether it holds code
   // Elements with a lang attribute still open, innermost last: { name, from, language, depth }
   // (depth: elements of the same name opened inside it and not yet closed).
   const languages = [];
@@ -157,7 +162,10 @@ function markHtml(prose, text, from = 0, to = text.length) {
   let fragment = null;
   scanHtml(text, from, to, {
     text(start, end) {
-      if (open.length > 0) return;
+      if (open.length > 0) {
+        if (code[code.length - 1]) prose.code(start, end);
+        return;
+      }
       if (fragment !== null && text.slice(start, end).trim() === fragment) return;
       keep(start, end, true);
     },
@@ -193,7 +201,10 @@ function markHtml(prose, text, from = 0, to = text.length) {
         }
       }
       if (description && content !== null && open.length === 0) keep(content.valueStart, content.valueEnd, false);
-      if ((SKIPPED.has(name) || codeClass) && !VOID.has(name)) open.push(name);
+      if ((SKIPPED.has(name) || codeClass) && !VOID.has(name)) {
+        code.push((CODE.has(name) || codeClass) && (code.length === 0 || code[code.length - 1]));
+        open.push(name);
+      }
     },
     closeTag(name, at) {
       if (BLOCK.has(name)) prose.boundary(at);
@@ -204,7 +215,10 @@ function markHtml(prose, text, from = 0, to = text.length) {
       }
       if (name === 'a') fragment = null;
       const skipped = open.lastIndexOf(name);
-      if (skipped !== -1) open.length = skipped;
+      if (skipped !== -1) open.length = code.length = skipped;
+    },
+    comment(start, end) {
+      prose.comment(start, end);
     },
   });
   // Elements left open (an <html lang> whose end tag is optional) run to the end.

@@ -264,12 +264,16 @@ function markInlines(prose, paragraph, from, labels) {
       }
     } else if (c === '`') {
       const span = codeSpan(text, at);
-      if (span.end !== -1) blank(at, span.end);
+      if (span.end !== -1) {
+        blank(at, span.end);
+        prose.code(paragraph.source(at), paragraph.source(span.end));
+      }
       start.lastIndex = span.end === -1 ? span.runEnd : span.end;
     } else if (c === '<') {
       const end = matchAt(AUTOLINK, text, at) || matchAt(RAW_HTML, text, at);
       if (end > 0) {
         blank(at, end);
+        if (text.startsWith('<!--', at) && end - at >= 7) prose.comment(paragraph.source(at + 4), paragraph.source(end - 3));
         start.lastIndex = end;
       }
     } else if (c === '&') {

@@ -183,6 +183,7 @@ function markdown(text) {
     if (leaf !== null && leaf.kind === 'fence') {
       const line = text.slice(at, end);
       if (columns < CODE_INDENT && line.startsWith(leaf.fence) && line.trimEnd().split('').every((c) => c === leaf.fence[0])) leaf = null;
+      else prose.code(pos, end);
       prose.blank(pos, end);
       continue;
     }
@@ -200,13 +201,19 @@ function markdown(text) {
         }
       } else {
         prose.blank(pos, end);
-        if (HTML_BLOCK_ENDS[leaf.type].test(text.slice(pos, end))) leaf = null;
+        if (leaf.code) prose.code(pos, end);
+        const closed = HTML_BLOCK_ENDS[leaf.type].exec(text.slice(pos, end));
+        if (closed !== null) {
+          if (leaf.type === 2) prose.comment(leaf.commentFrom, pos + closed.index);
+          leaf = null;
+        }
         continue;
       }
     }
     if (leaf !== null && leaf.kind === 'indented') {
       if (blank || columns >= CODE_INDENT) {
         prose.blank(pos, end);
+        prose.code(pos, end);
         continue;
       }
       leaf = null;
@@ -255,6 +262,7 @@ function markdown(text) {
         closeLeaf();
         leaf = { kind: 'indented' };
         prose.blank(pos, end);
+        prose.code(pos, end);
       }
       continue;
     }
@@ -300,7 +308,13 @@ function markdown(text) {
       } else {
         prose.blank(pos, end);
         // The end condition may hold on the opening line itself (after the opening).
-        if (!HTML_BLOCK_ENDS[htmlType].test(line.slice(htmlType === 4 ? 2 : htmlType === 1 ? 1 : 4))) leaf = { kind: 'html', type: htmlType };
+        const skip = htmlType === 4 ? 2 : htmlType === 1 ? 1 : 4;
+        const closed = HTML_BLOCK_ENDS[htmlType].exec(line.slice(skip));
+        const code = htmlType === 1 && /^<pre/i.test(line);
+        if (code) prose.code(at, end);
+        // A comment closed on its own line (a longer one is told where it closes).
+        if (htmlType === 2 && closed !== null) prose.comment(at + 4, at + skip + closed.index);
+        if (closed === null) leaf = { kind: 'html', type: htmlType, code, commentFrom: at + 4 };
       }
       continue;
     }

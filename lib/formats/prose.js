@@ -2,7 +2,10 @@
 // What a format hands the tokeniser: the prose of a text as a view of it. Every character that
 // is not prose is blanked (a space), so that the view keeps the text's offsets; only where an
 // entity or escape is decoded does the view hold other characters than the text, and a short
-// list says where, so that words found there map back to the whole source range.
+// list says where, so that words found there map back to the whole source range. Beside the
+// view, a format tells where its comments are (where notes to tools may stand) and where its
+// code is (the names a document defines), as source ranges, and where its blocks start and
+// which ranges name their language.
 const { referenceAt } = require('./entities');
 
 const BLANK = 1;
@@ -21,6 +24,9 @@ class Prose {
     // paragraphs a service with several languages judges each in its own.
     this.blocks = [];
     this.marks = [];
+    // Source ranges as start, end pairs, in the order the format found them.
+    this.comments = [];
+    this.codes = [];
     // The last search for `&`: where it started and what it found (-1: none to the end). Kept
     // ranges come in text order mostly, and without it each would search to the next & of the
     // whole text.
@@ -43,6 +49,16 @@ class Prose {
 
   keep(from, to) {
     if (to > from) this.mask.fill(0, from, to);
+  }
+
+  // [from, to) is the content of a comment (without its delimiters).
+  comment(from, to) {
+    if (to > from) this.comments.push(from, to);
+  }
+
+  // [from, to) is code: its names are the document's own.
+  code(from, to) {
+    if (to > from) this.codes.push(from, to);
   }
 
   // The source range [from, to) reads as `value` (an entity, an escape).
@@ -78,10 +94,16 @@ class Prose {
     if (to > from) this.marks.push({ from, to, language });
   }
 
-  // { text, decodes, blocks, marks }: the view, the decoded pieces in order as
-  // { viewStart, viewEnd, start, end } (view and source ranges), and the block starts and
-  // language marks in view offsets (marks flattened: in order, not overlapping).
+  // { text, decodes, blocks, marks, comments, code }: the view, the decoded pieces in order as
+  // { viewStart, viewEnd, start, end } (view and source ranges), the block starts and language
+  // marks in view offsets (marks flattened: in order, not overlapping), and the comments' and
+  // the code's source ranges (start, end pairs, in source order).
   finish() {
+    const ranges = { comments: sorted(this.comments), code: sorted(this.codes) };
+    return { ...this.view(), ...ranges };
+  }
+
+  view() {
     const { source, mask } = this;
     if (mask.indexOf(BLANK) === -1 && this.decodes.length === 0) return this.result(source, []);
     // The text with its blanked characters as spaces, in one buffer read back in one piece:
@@ -113,6 +135,17 @@ class Prose {
     const marks = flatten(this.marks).map(({ from, to, language }) => ({ from: view(from), to: view(to), language }));
     return { text, decodes, blocks, marks };
   }
+}
+
+// Start, end pairs in order of their starts (formats find most in order already).
+function sorted(pairs) {
+  let ordered = true;
+  for (let i = 2; i < pairs.length && ordered; i += 2) ordered = pairs[i] >= pairs[i - 2];
+  if (ordered) return pairs;
+  const list = [];
+  for (let i = 0; i < pairs.length; i += 2) list.push([pairs[i], pairs[i + 1]]);
+  list.sort((a, b) => a[0] - b[0]);
+  return list.flat();
 }
 
 // Nested marks as ranges that do not overlap, the innermost mark's language in each.
@@ -203,4 +236,4 @@ function sourceRange(decodes, start, end) {
   return { start: sourceStart, end: sourceEnd, decoded };
 }
 
-module.exports = { Prose, sourceRange };
+module.exports = { Prose, sourceRange, viewOffset };

@@ -27,9 +27,10 @@ class DiagnosticsWriter {
     this.groups = []; // by group: { key, line, results (the blocks' arrays), json }
   }
 
-  // `shown(word)`: whether a word is shown (not ignored); `key` names what shown() and
+  // `shown(word, offset)`: whether a word is shown (not ignored); `key` names what shown() and
   // `severity` depend on: kept text written under another key is written anew.
-  paramsJson(document, result, { severity, shown, key }) {
+  // `extra`: more diagnostics (objects), after the misspellings.
+  paramsJson(document, result, { severity, shown, key, extra = [] }) {
     const { starts, results } = result;
     const parts = [];
     const groups = [];
@@ -49,6 +50,7 @@ class DiagnosticsWriter {
       if (group.json !== '') parts.push(group.json);
     }
     this.groups = groups;
+    for (const more of extra) parts.push(JSON.stringify(more));
     const version = Number.isInteger(result.version) ? `"version":${result.version},` : '';
     return `{"uri":${JSON.stringify(document.uri)},${version}"diagnostics":[${parts.join(',')}]}`;
   }
@@ -60,7 +62,7 @@ class DiagnosticsWriter {
     if (fragment === undefined || fragment.line !== line || fragment.key !== key) {
       const diagnostics = [];
       for (const m of misspellings) {
-        if (!shown(m.word)) continue;
+        if (!shown(m.word, start + m.start)) continue;
         const range = { start: document.positionAt(start + m.start), end: document.positionAt(start + m.end) };
         diagnostics.push(JSON.stringify(diagnostic(m.word, range, severity, m.language)));
       }

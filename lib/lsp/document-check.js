@@ -139,7 +139,8 @@ class DocumentCheck {
   // Resolves to a CheckResult, or rejects: with an AbortError when a newer check started, or
   // with the service's error. A long check goes in two parts; onPart(result) is told of the
   // first one's.
-  async run(document, service, format, onPart) {
+  // `vocabularies`: the names of the lists the checks use.
+  async run(document, service, format, onPart, vocabularies = true) {
     this.abort();
     const controller = new AbortController();
     this.controller = controller;
@@ -160,7 +161,7 @@ class DocumentCheck {
     }
     let checked = 0;
     for (const part of parts(missing, texts)) {
-      const found = await service.check(part.map((i) => texts.get(i)).join(''), { format, signal: controller.signal });
+      const found = await service.check(part.map((i) => texts.get(i)).join(''), { format, vocabularies, signal: controller.signal });
       if (controller.signal.aborted) throw abortError();
       for (const i of part) results[i] = [];
       let k = 0;

@@ -11,6 +11,8 @@ const { DocumentCheck } = require('./document-check');
 const { DiagnosticsWriter, diagnostic } = require('./diagnostics');
 const { codeActions, COMMANDS } = require('./code-actions');
 const { readSettings, sectionOf } = require('./settings');
+const { DocumentLayer } = require('./document-layer');
+const { ignoreInFile, ignoreLine } = require('./directive-edits');
 const { uriToPath } = require('./uri');
 const { Workspace } = require('./workspace');
 const { version } = require('../../package.json');
@@ -266,6 +268,7 @@ class Server {
       ignored: new PersonalWords(),
       ignoredList: [],
       diagnostics: new DiagnosticsWriter(),
+      layer: new DocumentLayer(), // the whole text's directives and names
       generation: 0, // counts the changes of what is shown: words ignored, project words
       retries: RETRIES,
       timer: null,
@@ -332,7 +335,7 @@ class Server {
     if (document.closed || document.content.version !== startedAt || document.timer) return;
     if (!context.service || context.excluded) return this.connection.notify('textDocument/publishDiagnostics', { uri: document.content.uri, diagnostics: [] });
     try {
-      await document.check.run(document.content, context.service, context.format, () => this.publish(document));
+      await document.check.run(document.content, context.service, context.format, () => this.publish(document), context.vocabularies);
     } catch (error) {
       if (error?.name === 'AbortError' || document.closed) return undefined;
       if (document.retries-- > 0) {
@@ -351,12 +354,14 @@ class Server {
     if (document.closed || !result || result.version !== document.content.version) return;
     const context = await document.context;
     if (document.closed || context.excluded || document.check.result !== result || result.version !== document.content.version) return;
-    const key = `${this.settings.severity} ${document.generation}`;
-    const shown = (word) => {
+    const layer = document.layer.of(document.content, context.format);
+    const key = `${this.settings.severity} ${document.generation} ${layer.key}`;
+    const shown = (word, offset) => {
       const nfc = word.normalize('NFC');
-      return !document.ignored.has(nfc) && !context.projectWords.has(nfc);
+      return !document.ignored.has(nfc) && !context.projectWords.has(nfc) && !layer.known(word) && !layer.skipped(offset);
     };
-    const params = document.diagnostics.paramsJson(document.content, result, { severity: this.settings.severity, shown, key });
+    const extra = layer.problems.map((problem) => directiveDiagnostic(document.content, problem));
+    const params = document.diagnostics.paramsJson(document.content, result, { severity: this.settings.severity, shown, key, extra });
     this.connection.notifyJson('textDocument/publishDiagnostics', params);
   }
 
@@ -371,7 +376,7 @@ class Server {
     // when a client drops `data`); an editor that sends none gets those of the last check
     // under the range, when it is up to date.
     let misspelled = (Array.isArray(params.context?.diagnostics) ? params.context.diagnostics : [])
-      .filter((d) => d?.source === 'spellshell' && isRange(d.range))
+      .filter((d) => d?.source === 'spellshell' && d.code !== UNKNOWN_DIRECTIVE && isRange(d.range))
       .map((d) => ({
         diagnostic: d,
         range: d.range,
@@ -401,8 +406,17 @@ class Server {
         return service.suggest(word, { limit: context.suggestions, language }).catch(() => service.suggest(word, { limit: context.suggestions })).catch(() => []);
       },
       project: Boolean(this.workspace.projectDirOf(document.path, context)),
+      directives: {
+        ignoreInFile: (word) => this.edit(text, ignoreInFile(text.text, context.format, word)),
+        ignoreLine: (range) => this.edit(text, ignoreLine(text.text, context.format, text.offsetAt(range.start))),
+      },
       versioned: Boolean(this.clientCapabilities.workspace?.workspaceEdit?.documentChanges),
     });
+  }
+
+  // An edit in offsets as one in positions.
+  edit(text, { offset, end, newText }) {
+    return { range: { start: text.positionAt(offset), end: text.positionAt(end) }, newText };
   }
 
   wordAt(text, range) {
@@ -443,6 +457,13 @@ class Server {
       }
     }
   }
+}
+
+// An unknown directive (`spellshell:ignor`): a warning of its own, which no quick fix for
+// misspellings answers.
+const UNKNOWN_DIRECTIVE = 'unknown-directive';
+function directiveDiagnostic(text, { start, end, message }) {
+  return { range: { start: text.positionAt(start), end: text.positionAt(end) }, severity: 2, source: 'spellshell', code: UNKNOWN_DIRECTIVE, message };
 }
 
 module.exports = { Server };

@@ -6,8 +6,11 @@ const { LanguageChooser, ParagraphJudge } = require('../dictionaries/paragraph-l
 const { PersonalWords } = require('../words/personal-words');
 const { WordScanner, camelParts } = require('../words/tokenizer');
 const { proseOf, FORMATS } = require('../formats');
-const { sourceRange } = require('../formats/prose');
+const { sourceRange, viewOffset } = require('../formats/prose');
 const { unitStarts, MarkCursor } = require('./units');
+const { VocabularyStore } = require('../words/vocabularies');
+const { documentWords, SkipCursor } = require('../words/document-words');
+const { KnownWords } = require('../words/known-words');
 
 // A part of a camelCase identifier shorter than this is not judged: a lone letter is a prefix
 // (iPhone, eMail, xPosition), never a word one could misspell.
@@ -56,6 +59,9 @@ class Engine {
   // languages: DictionaryInfo[] (already resolved); personal: the personal words.
   constructor({ languages, personal = [] }) {
     this.cache = new Map();
+    // The vocabularies' lists, each read when a check first asks for it (an engine that only
+    // computes suggestions never does).
+    this.vocabularies = new VocabularyStore();
     this.setLanguages(languages);
     this.setPersonal(personal);
   }
@@ -106,6 +112,19 @@ class Engine {
     if (!word.includes('’')) return true;
     const straight = word.replace(/’/g, "'");
     return !this.personal.has(straight) && this.rejectedByAll(straight);
+  }
+
+  // Whether a dictionary knows `word` with one more letter somewhere (`locl`: local): then a
+  // short keyword of the same spelling is more likely that word mistyped.
+  oneLetterShort(word) {
+    const lower = word.toLowerCase();
+    if (word.length > 1 && word === word.toUpperCase()) return false; // an acronym, written so
+    for (let at = 0; at <= lower.length; at++) {
+      for (let c = 97; c <= 122; c++) {
+        if (!this.rejectedByAll(lower.slice(0, at) + String.fromCharCode(c) + lower.slice(at))) return true;
+      }
+    }
+    return false;
   }
 
   isMisspelled(word) {
@@ -189,9 +208,15 @@ class Engine {
   // (not `anyLanguage`), also `languages`: per misspelling the index of the language that judged
   // it, into `names`. Works in slices of SLICE_MS; `isAborted()` is asked between them, and true
   // ends the check with `undefined`.
-  async check(text, { format = 'plain', anyLanguage = false, isAborted = () => false } = {}) {
+  // `vocabularies`: the names of the lists whose words are known too; `directives`: whether
+  // the text's directives are followed; `own`: whether the names of its code are known in its
+  // prose. The result also holds the unknown directives (`problems`), with source offsets.
+  async check(text, { format = 'plain', anyLanguage = false, vocabularies = [], directives = true, own = true, isAborted = () => false } = {}) {
     if (!FORMATS.includes(format)) throw new TypeError(`format must be one of ${FORMATS.join(', ')}`);
     const prose = proseOf(format, text);
+    const document = documentWords(text, prose, { directives, own });
+    const known = new KnownWords([...document.lists, ...this.vocabularies.lists(vocabularies)], this.vocabularies.doubtful(vocabularies), (word) => !this.oneLetterShort(word));
+    const skip = document.skip.length > 0 ? new SkipCursor(document.skip) : null;
     // The format read the whole text in one piece (some hundred milliseconds for 5 MB): an
     // abort meanwhile is seen now, before the words.
     if (prose !== null && text.length > 65536) {
@@ -221,19 +246,22 @@ class Engine {
           judgedBy = languages;
         }
       }
-      if (byParagraph) judgedBy[count] = language;
+      let decoded = false;
       if (decodes.length > 0) {
         const range = sourceRange(decodes, start, end);
-        if (range.decoded) decodedWords.push([count, word]);
+        decoded = range.decoded;
         start = range.start;
         end = range.end;
       }
+      if (skip !== null && skip.skipped(start)) return;
+      if (decoded) decodedWords.push([count, word]);
+      if (byParagraph) judgedBy[count] = language;
       offsets[count * 2] = start;
       offsets[count * 2 + 1] = end;
       count++;
     };
     const result = () => {
-      const found = { offsets: offsets.slice(0, count * 2), words: decodedWords };
+      const found = { offsets: offsets.slice(0, count * 2), words: decodedWords, problems: document.problems };
       if (byParagraph) {
         found.languages = judgedBy.slice(0, count);
         found.names = this.languages.map((info) => info.language);
@@ -241,9 +269,11 @@ class Engine {
       return found;
     };
     if (byParagraph) {
-      const judge = new ParagraphJudge(this.chooser, report, (word, index) => !this.checkers[index].isMisspelled(word.normalize('NFC')));
+      const judge = new ParagraphJudge(this.chooser, report, (word, index) => !this.checkers[index].isMisspelled(word.normalize('NFC')), (word) => known.has(word));
       const units = unitStarts(view, prose === null ? [] : prose.blocks);
-      const marks = new MarkCursor(prose === null ? [] : prose.marks, (name) => this.chooser.languageNamed(name));
+      // A language directive wins over the format's marks (an HTML lang) from where it stands.
+      const directed = languageDirectives(document.languages, text.length, prose);
+      const marks = new MarkCursor([directed, prose === null ? [] : prose.marks], (name) => this.chooser.languageNamed(name));
       const masks = this.masks;
       let unit = 0;
       let unitStart = -1;
@@ -285,10 +315,12 @@ class Engine {
         if (cache.size >= CACHE_LIMIT) cache.clear();
         cache.set(word, rejected);
       }
-      if (rejected === true) report(scanner.start, scanner.end, word);
-      else if (rejected !== false) {
+      if (rejected === true) {
+        if (!known.has(word)) report(scanner.start, scanner.end, word);
+      } else if (rejected !== false && !known.has(word)) {
         for (let i = 0; i < rejected.length; i += 2) {
-          report(scanner.start + rejected[i], scanner.start + rejected[i + 1], word.slice(rejected[i], rejected[i + 1]));
+          const part = word.slice(rejected[i], rejected[i + 1]);
+          if (!known.has(part)) report(scanner.start + rejected[i], scanner.start + rejected[i + 1], part);
         }
       }
       if (++sinceClock >= 1024) {
@@ -302,6 +334,21 @@ class Engine {
     }
     return result();
   }
+}
+
+// The language directives of a text (`spellshell:language de_DE`, each over the comment or line
+// it stands in) as marks in view offsets: each holds from where it stands to the next one, or to
+// the end (`auto` gives the choice back to the words).
+function languageDirectives(found, length, prose) {
+  if (found.length === 0) return [];
+  const view = prose === null ? (at) => at : (at) => viewOffset(prose.decodes, at);
+  const sorted = [...found].sort((a, b) => a.start - b.start);
+  const marks = [];
+  sorted.forEach(({ start, language }, i) => {
+    const to = i + 1 < sorted.length ? sorted[i + 1].start : length;
+    if (language.toLowerCase() !== 'auto') marks.push({ from: view(start), to: view(to), language });
+  });
+  return marks;
 }
 
 // Each language's corrections in turn (the first of each, then the second of each, …), without

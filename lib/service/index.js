@@ -14,6 +14,7 @@ const { PersonalFile } = require('../words/personal-file');
 const { Pool } = require('./pool');
 const { resolveLanguages } = require('../dictionaries/resolve-languages');
 const { resolveLanguage } = require('../dictionaries/languages');
+const { vocabulariesFor } = require('../words/vocabularies');
 
 // One engine per processor, up to 4: each extra worker loads every dictionary again (tens of
 // megabytes a language), and beyond four the lists a user waits for (one word's languages, a
@@ -40,11 +41,12 @@ class SpellService {
     const workers = check.positive(given.workers, 'workers', defaultWorkers());
     const background = check.boolean(given.backgroundSuggestions, 'backgroundSuggestions', true);
     const anyLanguage = check.boolean(given.anyLanguage, 'anyLanguage', false);
+    const vocabularies = check.vocabularies(given.vocabularies, true);
 
     const languages = resolveLanguages(names, { backend, dictionaryDirs });
     const file = personalPath === undefined ? null : new PersonalFile(personalPath);
     const personal = file ? await file.read() : [];
-    const service = new SpellService(CREATE, { languages, personal, file, backend, dictionaryDirs, worker, workers, background, loadTimeout, anyLanguage });
+    const service = new SpellService(CREATE, { languages, personal, file, backend, dictionaryDirs, worker, workers, background, loadTimeout, anyLanguage, vocabularies });
     try {
       await service._pool.start();
     } catch (error) {
@@ -56,7 +58,7 @@ class SpellService {
 
   constructor(token, settings) {
     if (token !== CREATE) throw new TypeError('use SpellService.open(options) to make a SpellService');
-    const { languages, personal, file, backend, dictionaryDirs, worker, workers, background, loadTimeout, anyLanguage } = settings;
+    const { languages, personal, file, backend, dictionaryDirs, worker, workers, background, loadTimeout, anyLanguage, vocabularies } = settings;
     this._languages = languages;
     this._personal = personal;
     this._file = file;
@@ -64,6 +66,7 @@ class SpellService {
     this._dictionaryDirs = dictionaryDirs;
     this._background = background;
     this._anyLanguage = anyLanguage;
+    this._vocabularies = vocabularies;
     this._pool = new Pool({ languages, personal }, { worker, workers, loadTimeout });
     this._pending = new Set();
     // Settles when the latest change has; the calls made since it, still running.
@@ -85,12 +88,18 @@ class SpellService {
       const format = check.oneOf(given.format, 'format', FORMATS, 'plain');
       const timeout = check.timeout(given.timeout);
       const anyLanguage = check.boolean(given.anyLanguage, 'anyLanguage', this._anyLanguage);
+      const vocabularies = check.vocabularies(given.vocabularies, this._vocabularies);
+      const directives = check.boolean(given.directives, 'directives', true);
+      const own = check.boolean(given.ownWords, 'ownWords', true);
       // What the engine needs of the options (the lists are made here, over the pool).
-      const request = { format, anyLanguage };
+      const request = { format, anyLanguage, vocabularies: vocabularyNames(vocabularies, format), directives, own };
       return [check.signal(given.signal), async (call) => {
         const result = await this._pool.onPrimary('check', [text, request], call);
         if (result === undefined) return undefined;
         const found = await misspellingsOf(text, result);
+        // Beside the misspellings, not among them: an application that reads only the array's
+        // entries (or compares it with an array) sees what it always did.
+        Object.defineProperty(found, 'problems', { value: result.problems ?? [], enumerable: false, writable: true, configurable: true });
         if (suggestions > 0 && found.length > 0) {
           const keys = found.map((entry) => entry.word.normalize('NFC'));
           const words = [...new Set(keys)];
@@ -292,6 +301,12 @@ class SpellService {
     }
     return promise;
   }
+}
+
+// The vocabularies a check uses: by its format for `true`, none for `false`, else those named.
+function vocabularyNames(vocabularies, format) {
+  if (vocabularies === true) return vocabulariesFor(format);
+  return vocabularies === false ? [] : vocabularies;
 }
 
 module.exports = { SpellService };

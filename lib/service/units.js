@@ -47,28 +47,33 @@ function mergeSorted(a, b) {
   return out;
 }
 
-// The language marks (flattened, in order) asked for positions in increasing order: at(position)
-// is the index of the language its mark names (-1: none, or a language the service lacks).
+// Language marks asked for positions in increasing order: at(position) is the index of the
+// language the first list's mark over it names (a list: flattened marks, in order), or -1 (none,
+// or a language the service lacks).
 class MarkCursor {
-  // marks: [{ from, to, language }]; indexOf(name) -> index or -1.
-  constructor(marks, indexOf) {
-    this.marks = marks;
+  // lists: [[{ from, to, language }]], the one that wins first; indexOf(name) -> index or -1.
+  constructor(lists, indexOf) {
+    this.lists = lists.filter((marks) => marks.length > 0);
+    this.next = this.lists.map(() => 0);
     this.indexOf = indexOf;
-    this.next = 0;
     this.names = new Map();
   }
 
   at(position) {
-    if (position < 0 || this.marks.length === 0) return -1;
-    while (this.next < this.marks.length && this.marks[this.next].to <= position) this.next++;
-    const mark = this.marks[this.next];
-    if (mark === undefined || mark.from > position) return -1;
-    let index = this.names.get(mark.language);
-    if (index === undefined) {
-      index = this.indexOf(mark.language);
-      this.names.set(mark.language, index);
+    if (position < 0) return -1;
+    for (let l = 0; l < this.lists.length; l++) {
+      const marks = this.lists[l];
+      while (this.next[l] < marks.length && marks[this.next[l]].to <= position) this.next[l]++;
+      const mark = marks[this.next[l]];
+      if (mark === undefined || mark.from > position) continue;
+      let index = this.names.get(mark.language);
+      if (index === undefined) {
+        index = this.indexOf(mark.language);
+        this.names.set(mark.language, index);
+      }
+      if (index >= 0) return index;
     }
-    return index;
+    return -1;
   }
 }
 

@@ -60,14 +60,13 @@ suite('paragraph languages', () => {
     // [what the row shows, service, text, misspellings]
     const rows = [
       ['borrowed terms and acronyms in German prose', 'enDe', `${DE} Das Upstream Projekt und der Installer nutzen KDE und GUI.`, []],
-      ['a lower-case borrowed word used once is held against every word of the language', 'enDe', `${DE} Das root Verzeichnis.`, ['root:de_DE']],
-      ['used twice, it is borrowed', 'enDe', `${DE} Das root Verzeichnis.\n\n${DE} Kein root Problem.`, []],
+      ['a lower-case borrowed word used once is held against every word of the language', 'enDe', `${DE} Das house Verzeichnis.`, ['house:de_DE']],
+      ['used twice, it is borrowed', 'enDe', `${DE} Das house Verzeichnis.\n\n${DE} Kein house Problem.`, []],
+      ['a word of a vocabulary is held only against common and used words', 'enDe', `${DE} Das root Verzeichnis, das word.`, ['word:de_DE']],
       ['one edit from a common word of the paragraph’s language', 'enDe', `${EN} You can do this oder that.`, ['oder:en_US']],
       ['German prose: "word" for "wird"', 'enDe', `${DE} Das word morgen gemacht.`, ['word:de_DE']],
       ['German prose: "standard" for "Standard"', 'enDe', `${DE} Das ist der standard für alle.`, ['standard:de_DE']],
       ['French prose: "detail" for "détail"', 'enFr', `${FR} Un detail compte.`, ['detail:fr_FR']],
-      ['French prose: "server" is one edit from "serveur"', 'enFr', `${FR} Le server tourne.`, ['server:fr_FR']],
-      ['used twice in the paragraphs of its language: borrowed', 'enFr', `${FR} Le server tourne.\n\n${FR} Un server suffit.`, []],
       ['a capitalised borrowed word (a name) is not held against every word', 'enFr', `${FR} Merci à Vera pour tout.`, []],
     ];
     const services = { enDe, enFr };
@@ -183,6 +182,6 @@ suite('paragraph languages in the command line and the language server', () => {
     assert.equal(diagnostic.message, '"mond" is misspelled (xx_TWO)');
     assert.deepEqual(diagnostic.data, { word: 'mond', language: 'xx_TWO' });
     const actions = await client.result('textDocument/codeAction', { textDocument: { uri: doc }, range: diagnostic.range, context: { diagnostics: [diagnostic] } });
-    assert.deepEqual(actions.filter((a) => a.edit).map((a) => a.title), ['Replace with "monde"', 'Replace with "second"']);
+    assert.deepEqual(actions.filter((a) => a.title.startsWith('Replace')).map((a) => a.title), ['Replace with "monde"', 'Replace with "second"']);
   });
 });

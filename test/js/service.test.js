@@ -56,7 +56,8 @@ for (const worker of [true, false]) {
     });
 
     test('personal words: exact, and a lowercase one also Capitalised and ALL-CAPS', async (t) => {
-      const service = await open(t, twoLanguages(t), { languages: ['xx_ONE'], worker });
+      // (Without vocabularies: theirs know Shell, the company, which the fixture does not.)
+      const service = await open(t, twoLanguages(t), { languages: ['xx_ONE'], worker, vocabularies: false });
       await service.addWord('spellshell');
       await service.addWord('iPhone');
       await service.addWord("l'eau");
