@@ -18,6 +18,7 @@ const { SpellService } = require('..');
 const { Engine } = require('../lib/service/engine');
 const { resolveLanguages } = require('../lib/dictionaries/resolve-languages');
 const { ParagraphJudge } = require('../lib/dictionaries/paragraph-language');
+const { vocabulariesFor } = require('../lib/words/vocabularies');
 const { build } = require('./mixed-corpus');
 
 const RUNS = Number(process.env.BENCH_RUNS || 5);
@@ -28,18 +29,20 @@ const percentile = (values, p) => [...values].sort((a, b) => a - b)[Math.min(val
 async function quality(documents, pair) {
   const languages = resolveLanguages(pair, { backend: 'hunspell', dictionaryDirs: [dictionaryDir] });
   const engine = new Engine({ languages });
+  // As the service checks Markdown: with the vocabularies it chooses for it.
+  const options = { format: 'markdown', vocabularies: vocabulariesFor('markdown') };
   const modes = {
-    union: (text) => engine.check(text, { format: 'markdown', anyLanguage: true }),
+    union: (text) => engine.check(text, { ...options, anyLanguage: true }),
     naive: async (text) => {
       const { slip } = ParagraphJudge.prototype;
       ParagraphJudge.prototype.slip = () => true;
       try {
-        return await engine.check(text, { format: 'markdown' });
+        return await engine.check(text, options);
       } finally {
         ParagraphJudge.prototype.slip = slip;
       }
     },
-    paragraphs: (text) => engine.check(text, { format: 'markdown' }),
+    paragraphs: (text) => engine.check(text, options),
   };
   const rows = {};
   for (const [mode, check] of Object.entries(modes)) {

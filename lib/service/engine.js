@@ -270,9 +270,11 @@ class Engine {
     };
     if (byParagraph) {
       const judge = new ParagraphJudge(this.chooser, report, (word, index) => !this.checkers[index].isMisspelled(word.normalize('NFC')), (word) => known.has(word));
-      const units = unitStarts(view, prose === null ? [] : prose.blocks);
-      // A language directive wins over the format's marks (an HTML lang) from where it stands.
+      // A language directive wins over the format's marks (an HTML lang) from where it stands,
+      // and a unit starts there.
       const directed = languageDirectives(document.languages, text.length, prose);
+      const blocks = prose === null ? [] : prose.blocks;
+      const units = unitStarts(view, directed.length === 0 ? blocks : [...blocks, ...directed.map((mark) => mark.from)].sort((a, b) => a - b));
       const marks = new MarkCursor([directed, prose === null ? [] : prose.marks], (name) => this.chooser.languageNamed(name));
       const masks = this.masks;
       let unit = 0;

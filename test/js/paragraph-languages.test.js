@@ -64,6 +64,7 @@ suite('paragraph languages', () => {
       ['used twice, it is borrowed', 'enDe', `${DE} Das house Verzeichnis.\n\n${DE} Kein house Problem.`, []],
       ['a word of a vocabulary is held only against common and used words', 'enDe', `${DE} Das root Verzeichnis, das word.`, ['word:de_DE']],
       ['one edit from a common word of the paragraph’s language', 'enDe', `${EN} You can do this oder that.`, ['oder:en_US']],
+      ['a phrase of the other language is borrowed whole; a name beside a slip makes none', 'enDe', `${DE} Das Buch Free Software Foundation ist gut. Das pie Debian Paket.`, ['pie:de_DE']],
       ['German prose: "word" for "wird"', 'enDe', `${DE} Das word morgen gemacht.`, ['word:de_DE']],
       ['German prose: "standard" for "Standard"', 'enDe', `${DE} Das ist der standard für alle.`, ['standard:de_DE']],
       ['French prose: "detail" for "détail"', 'enFr', `${FR} Un detail compte.`, ['detail:fr_FR']],
@@ -76,11 +77,15 @@ suite('paragraph languages', () => {
   test('marks in the text win over what its words say', async () => {
     const rows = [
       ['lang attributes on paragraphs that tell nothing', 'html', '<p lang="de">Software Wrod.</p><p lang="en">Software Wrod.</p>', ['Wrod:de_DE', 'Wrod:en_US']],
-      ['an English paragraph marked German: its English slips for German words too', 'html', `<p>${EN}</p><p lang="de">${EN} Wrod.</p>`,
-        ['paragraph:de_DE', 'is:de_DE', 'written:de_DE', 'and:de_DE', 'it:de_DE', 'much:de_DE', 'Wrod:de_DE']],
+      ['an English sentence in a paragraph marked German is a phrase it borrows', 'html', `<p>${EN}</p><p lang="de">${EN} Wrod.</p>`, ['Wrod:de_DE']],
       ['lang on the html element, a paragraph in another', 'html', `<html lang="de"><body><p>Ein Fehlr.</p><p lang="en-GB">A wrod.</p>`, ['Fehlr:de_DE', 'wrod:en_US']],
       ['a language the service lacks is no mark', 'html', `<p lang="it">${DE} Fehlr.</p>`, ['Fehlr:de_DE']],
       ['a front matter lang', 'markdown', `---\nlang: de\n---\nWrod.`, ['Wrod:de_DE']],
+      ['a language directive holds from where it stands to the next', 'markdown',
+        `Software Wrod.\n\n<!-- spellshell:language de -->\n\nSoftware Wrod.\n\n<!-- cspell:locale en -->\n\nSoftware Wrod.`, ['Wrod:en_US', 'Wrod:de_DE', 'Wrod:en_US']],
+      ['over an HTML lang; "auto" gives the choice back to the words', 'html',
+        `<p lang="en">Software Wrod. <!-- spellshell:language de_DE --> Server Wrod.</p><!-- spellshell:language auto --><p>${DE} Wrot.</p>`, ['Wrod:en_US', 'Wrod:de_DE', 'Wrot:de_DE']],
+      ['in code comments', 'code:c', `// spellshell:language de\n// Software Wrod.\nint x;\n// Server Wrot.`, ['Wrod:de_DE', 'Wrot:de_DE']],
     ];
     for (const [what, format, text, expected] of rows) assert.deepEqual(await reported(enDe, text, { format }), expected, what);
   });
