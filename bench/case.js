@@ -96,8 +96,8 @@ async function main() {
     if (impl === 'nspell') require('nspell');
     if (impl === 'hunspell-asm') require('hunspell-asm');
     // What an application waits for before its first answer: the dictionary loaded and one word
-    // checked (for the add-on, setDictionary and the first isMisspelled; the C++ loop times
-    // new Hunspell and its first spell).
+    // checked (for the add-on, new Spellchecker, setDictionary and the first isMisspelled; the
+    // C++ loop times new Hunspell and its first spell).
     // Processor time too: the wall time takes in the spells when the machine's other work holds
     // the processor.
     const words = ['keep'];
