@@ -279,6 +279,9 @@ export interface CheckOptions {
   /** `true` (default): the names of the text's code (identifiers, code spans, `<code>`) are
    * known in its prose. */
   ownWords?: boolean;
+  /** `true` (default: as `ownWords`): a word the text writes three times or more, that no
+   * dictionary or list knows and that is no known misspelling, is one of its terms. */
+  repeatedTerms?: boolean;
 }
 
 export interface DetectLanguageOptions {

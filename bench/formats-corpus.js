@@ -27,6 +27,15 @@ const SEEDED = Number(process.env.CORPUS_SEEDED || 3);
 const dictionaryDir = process.env.SPELLSHELL_DICTIONARY_DIR || '/usr/share/hunspell';
 const outDir = path.join(__dirname, 'data', 'corpus');
 
+// Whether a path names another language than English: a folder (`/fr/`, `/pt_BR/`) or the part
+// of the name before its extension (`faq.de.html`).
+function translated(file) {
+  const code = /^[a-z]{2}(?:[-_][a-z]{2})?$/i;
+  const parts = file.split('/');
+  const name = /\.([^./]+)\.html?$/i.exec(parts.pop());
+  return [...parts, name?.[1] ?? ''].some((part) => code.test(part) && part.toLowerCase().slice(0, 2) !== 'en');
+}
+
 function walk(dir, test, found = [], depth = 0) {
   let entries;
   try {
@@ -96,7 +105,9 @@ const KINDS = [
     format: 'html',
     extension: '.html',
     aspellMode: 'html',
-    files: () => walk('/usr/share/doc', (f) => f.endsWith('.html')),
+    // English pages only: a translation (`faq.fr.html`, `…/de/index.html`) is checked in the
+    // translation's language, not this corpus's.
+    files: () => walk('/usr/share/doc', (f) => f.endsWith('.html') && !translated(f)),
     prose: htmlProse,
   },
   {

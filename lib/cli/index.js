@@ -22,6 +22,7 @@ const { ResultCache, settingKey, cacheFile } = require('./cache');
 const { REPORTERS } = require('./report');
 const { vocabularyChooser, placeWords, vocabularyTable } = require('./jargon');
 const { version } = require('../../package.json');
+const { repeatedTerms } = require('../words/repeated-terms');
 
 // Suggestions asked of the service at once: enough to keep a pool of workers busy, few enough
 // that a run with thousands of distinct words does not queue them all at the same moment.
@@ -383,6 +384,17 @@ class Findings {
     this.languages.push(language);
   }
 
+  // These findings less the words they repeat (the document's own terms: repeated-terms.js).
+  withoutTerms() {
+    const terms = repeatedTerms(this.words);
+    if (terms.size === 0) return this;
+    const kept = new Findings();
+    for (let i = 0; i < this.words.length; i++) {
+      if (!terms.has(this.words[i].toLowerCase())) kept.push(this.lines[i], this.columns[i], this.words[i], this.languages[i]);
+    }
+    return kept;
+  }
+
   // [line, column, word] or, judged in one of several languages, [line, column, word, language].
   * [Symbol.iterator]() {
     for (let i = 0; i < this.words.length; i++) {
@@ -426,7 +438,8 @@ async function checkEntry(entry, { service, format, vocabularies, place, project
     for await (const part of textParts(source, { onBytes: (n) => progress.bytes(n) })) {
       if (readOnly) continue;
       where.part(part.text, part.offset);
-      const found = await (await service()).check(part.text, { format, vocabularies });
+      // The file's repeated terms are told over the whole file (below), not over one part.
+      const found = await (await service()).check(part.text, { format, vocabularies, repeatedTerms: false });
       // Directives and the code's names hold in the part they stand in (a whole file up to
       // 256 Ki characters).
       // (Positions are asked in text order: the unknown directives in turn with the words.)
@@ -446,10 +459,12 @@ async function checkEntry(entry, { service, format, vocabularies, place, project
       }
       sayProblems(Infinity);
       if (onPart) {
-        await onPart(findings);
+        // A file streamed in parts (over 4 MB) has its repeated terms told part by part.
+        await onPart(findings.withoutTerms());
         findings = new Findings();
       }
     }
+    findings = findings.withoutTerms();
     if (id !== undefined && !readOnly) cache.set(id, [...findings]);
     return { findings };
   } catch (error) {

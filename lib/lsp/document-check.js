@@ -39,6 +39,14 @@ class CheckResult {
     this.starts = starts;
     this.results = results;
     this.all = null;
+    this.terms = undefined; // the document's repeated terms, once the server asked
+  }
+
+  // Every misspelled word, once per misspelling.
+  words() {
+    const words = [];
+    for (const block of this.results) for (const { word } of block) words.push(word);
+    return words;
   }
 
   get misspellings() {
@@ -161,7 +169,9 @@ class DocumentCheck {
     }
     let checked = 0;
     for (const part of parts(missing, texts)) {
-      const found = await service.check(part.map((i) => texts.get(i)).join(''), { format, vocabularies, signal: controller.signal });
+      // The document's repeated terms are told over the whole document (DocumentLayer), never
+      // over the blocks one check happens to hold.
+      const found = await service.check(part.map((i) => texts.get(i)).join(''), { format, vocabularies, repeatedTerms: false, signal: controller.signal });
       if (controller.signal.aborted) throw abortError();
       for (const i of part) results[i] = [];
       let k = 0;

@@ -12,6 +12,7 @@ const { DiagnosticsWriter, diagnostic } = require('./diagnostics');
 const { codeActions, COMMANDS } = require('./code-actions');
 const { readSettings, sectionOf } = require('./settings');
 const { DocumentLayer } = require('./document-layer');
+const { repeatedTerms } = require('../words/repeated-terms');
 const { ignoreInFile, ignoreLine } = require('./directive-edits');
 const { uriToPath } = require('./uri');
 const { Workspace } = require('./workspace');
@@ -355,10 +356,14 @@ class Server {
     const context = await document.context;
     if (document.closed || context.excluded || document.check.result !== result || result.version !== document.content.version) return;
     const layer = document.layer.of(document.content, context.format);
-    const key = `${this.settings.severity} ${document.generation} ${layer.key}`;
+    // The words the whole document repeats are its own terms (the checks of its blocks leave
+    // them to this).
+    result.terms ??= repeatedTerms(result.words());
+    const { terms } = result;
+    const key = `${this.settings.severity} ${document.generation} ${layer.key} ${[...terms].join(' ')}`;
     const shown = (word, offset) => {
       const nfc = word.normalize('NFC');
-      return !document.ignored.has(nfc) && !context.projectWords.has(nfc) && !layer.known(word) && !layer.skipped(offset);
+      return !document.ignored.has(nfc) && !context.projectWords.has(nfc) && !layer.known(word) && !layer.skipped(offset) && !terms.has(word.toLowerCase());
     };
     const extra = layer.problems.map((problem) => directiveDiagnostic(document.content, problem));
     const params = document.diagnostics.paramsJson(document.content, result, { severity: this.settings.severity, shown, key, extra });

@@ -6,11 +6,13 @@ const { LanguageChooser, ParagraphJudge } = require('../dictionaries/paragraph-l
 const { PersonalWords } = require('../words/personal-words');
 const { WordScanner, camelParts } = require('../words/tokenizer');
 const { proseOf, FORMATS } = require('../formats');
-const { sourceRange, viewOffset } = require('../formats/prose');
+const { viewOffset } = require('../formats/prose');
 const { unitStarts, MarkCursor } = require('./units');
 const { VocabularyStore } = require('../words/vocabularies');
 const { documentWords, SkipCursor } = require('../words/document-words');
 const { KnownWords } = require('../words/known-words');
+const { ForeignText, foreignParagraph } = require('../words/foreign-words');
+const { Reports } = require('./reports');
 
 // A part of a camelCase identifier shorter than this is not judged: a lone letter is a prefix
 // (iPhone, eMail, xPosition), never a word one could misspell.
@@ -31,6 +33,8 @@ const SLICE_MS = 8;
 const COMMON_SHIFT = 15;
 const MASK = (1 << COMMON_SHIFT) - 1;
 const MAX_PARAGRAPH_LANGUAGES = COMMON_SHIFT;
+// And a bit of its own: no language accepts the word, and it is a common word of another.
+const FOREIGN = 1 << 30;
 
 function loadChecker(info) {
   const checker = info.backend === 'system' ? new Spellchecker() : new Spellchecker(true);
@@ -83,8 +87,10 @@ class Engine {
     // union): verdicts are then masks of the languages that accept a word, kept apart from the
     // union's. Masks and the common-word bits share one number: 15 languages at most.
     this.chooser = languages.length > 1 && languages.length <= MAX_PARAGRAPH_LANGUAGES ? new LanguageChooser(languages) : null;
+    this.foreign = new ForeignText(languages.map((info) => info.language), (word, index) => !checkers[index].isMisspelled(word));
     this.all = (1 << languages.length) - 1;
     this.masks = new Map();
+    this.short = new Map();
   }
 
   // Lets go of every dictionary; the engine is not used afterwards (until setLanguages).
@@ -116,15 +122,25 @@ class Engine {
 
   // Whether a dictionary knows `word` with one more letter somewhere (`locl`: local): then a
   // short keyword of the same spelling is more likely that word mistyped.
+  // (Kept per engine: a list's few doubtful words come back in every check.)
   oneLetterShort(word) {
-    const lower = word.toLowerCase();
     if (word.length > 1 && word === word.toUpperCase()) return false; // an acronym, written so
-    for (let at = 0; at <= lower.length; at++) {
-      for (let c = 97; c <= 122; c++) {
-        if (!this.rejectedByAll(lower.slice(0, at) + String.fromCharCode(c) + lower.slice(at))) return true;
+    let short = this.short.get(word);
+    if (short === undefined) {
+      short = false;
+      const lower = word.toLowerCase();
+      for (let at = 0; at <= lower.length && !short; at++) {
+        for (let c = 97; c <= 122; c++) {
+          if (!this.rejectedByAll(lower.slice(0, at) + String.fromCharCode(c) + lower.slice(at))) {
+            short = true;
+            break;
+          }
+        }
       }
+      if (this.short.size >= CACHE_LIMIT) this.short.clear();
+      this.short.set(word, short);
     }
-    return false;
+    return short;
   }
 
   isMisspelled(word) {
@@ -173,7 +189,7 @@ class Engine {
     const scores = new Float64Array(this.languages.length);
     while (scanner.next()) {
       const verdict = this.paragraphVerdict(scanner.word);
-      if (typeof verdict === 'number') this.chooser.add(scores, verdict & MASK, verdict >>> COMMON_SHIFT);
+      if (typeof verdict === 'number') this.chooser.add(scores, verdict & MASK, (verdict >>> COMMON_SHIFT) & MASK);
     }
     return this.chooser.rank(scores);
   }
@@ -210,13 +226,13 @@ class Engine {
   // ends the check with `undefined`.
   // `vocabularies`: the names of the lists whose words are known too; `directives`: whether
   // the text's directives are followed; `own`: whether the names of its code are known in its
-  // prose. The result also holds the unknown directives (`problems`), with source offsets.
-  async check(text, { format = 'plain', anyLanguage = false, vocabularies = [], directives = true, own = true, isAborted = () => false } = {}) {
+  // prose; `terms`: whether the words it repeats are its own (repeated-terms.js). The result
+  // also holds the unknown directives (`problems`), with source offsets.
+  async check(text, { format = 'plain', anyLanguage = false, vocabularies = [], directives = true, own = true, terms = own, isAborted = () => false } = {}) {
     if (!FORMATS.includes(format)) throw new TypeError(`format must be one of ${FORMATS.join(', ')}`);
     const prose = proseOf(format, text);
     const document = documentWords(text, prose, { directives, own });
     const known = new KnownWords([...document.lists, ...this.vocabularies.lists(vocabularies)], this.vocabularies.doubtful(vocabularies), (word) => !this.oneLetterShort(word));
-    const skip = document.skip.length > 0 ? new SkipCursor(document.skip) : null;
     // The format read the whole text in one piece (some hundred milliseconds for 5 MB): an
     // abort meanwhile is seen now, before the words.
     if (prose !== null && text.length > 65536) {
@@ -224,107 +240,42 @@ class Engine {
       if (isAborted()) return undefined;
     }
     const view = prose === null ? text : prose.text;
-    const decodes = prose === null ? [] : prose.decodes;
-    const scanner = new WordScanner(view);
-    const cache = this.cache;
     const byParagraph = this.chooser !== null && !anyLanguage;
-    let offsets = new Int32Array(64);
-    // With byParagraph: per misspelling, the index of the language that judged it.
-    let judgedBy = new Uint8Array(byParagraph ? 32 : 0);
-    let count = 0;
-    const decodedWords = [];
+    const reports = new Reports({
+      decodes: prose === null ? [] : prose.decodes,
+      skip: document.skip.length > 0 ? new SkipCursor(document.skip) : null,
+      byLanguage: byParagraph,
+      terms,
+    });
+    // A language directive wins over the format's marks (an HTML lang) from where it stands,
+    // and a unit starts there.
+    const directed = byParagraph ? languageDirectives(document.languages, text.length, prose) : [];
+    const blocks = prose === null ? [] : prose.blocks;
+    const units = unitStarts(view, directed.length === 0 ? blocks : [...blocks, ...directed.map((mark) => mark.from)].sort((a, b) => a - b));
+    const judge = byParagraph
+      ? new ParagraphJudge(this.chooser, (start, end, word, language) => reports.add(start, end, word, language), {
+        accepts: (word, index) => !this.checkers[index].isMisspelled(word.normalize('NFC')),
+        verdict: (word) => this.maskVerdict(word),
+        known: (word) => known.has(word),
+        foreign: this.foreign,
+        marks: new MarkCursor([directed, prose === null ? [] : prose.marks], (name) => this.chooser.languageNamed(name)),
+        text: view,
+      })
+      : new UnionJudge(this, reports, known);
+    const scanner = new WordScanner(view);
+    let unit = 0;
+    let unitStart = -1;
     let sliceStart = Date.now();
     let sinceClock = 0;
-    const report = (start, end, word, language) => {
-      if (count * 2 === offsets.length) {
-        const grown = new Int32Array(offsets.length * 2);
-        grown.set(offsets);
-        offsets = grown;
-        if (byParagraph) {
-          const languages = new Uint8Array(count * 2);
-          languages.set(judgedBy);
-          judgedBy = languages;
-        }
-      }
-      let decoded = false;
-      if (decodes.length > 0) {
-        const range = sourceRange(decodes, start, end);
-        decoded = range.decoded;
-        start = range.start;
-        end = range.end;
-      }
-      if (skip !== null && skip.skipped(start)) return;
-      if (decoded) decodedWords.push([count, word]);
-      if (byParagraph) judgedBy[count] = language;
-      offsets[count * 2] = start;
-      offsets[count * 2 + 1] = end;
-      count++;
-    };
-    const result = () => {
-      const found = { offsets: offsets.slice(0, count * 2), words: decodedWords, problems: document.problems };
-      if (byParagraph) {
-        found.languages = judgedBy.slice(0, count);
-        found.names = this.languages.map((info) => info.language);
-      }
-      return found;
-    };
-    if (byParagraph) {
-      const judge = new ParagraphJudge(this.chooser, report, (word, index) => !this.checkers[index].isMisspelled(word.normalize('NFC')), (word) => known.has(word));
-      // A language directive wins over the format's marks (an HTML lang) from where it stands,
-      // and a unit starts there.
-      const directed = languageDirectives(document.languages, text.length, prose);
-      const blocks = prose === null ? [] : prose.blocks;
-      const units = unitStarts(view, directed.length === 0 ? blocks : [...blocks, ...directed.map((mark) => mark.from)].sort((a, b) => a - b));
-      const marks = new MarkCursor([directed, prose === null ? [] : prose.marks], (name) => this.chooser.languageNamed(name));
-      const masks = this.masks;
-      let unit = 0;
-      let unitStart = -1;
-      while (scanner.next()) {
-        const start = scanner.start;
-        if (unit < units.length && start >= units[unit]) {
-          judge.endUnit(marks.at(unitStart));
-          while (unit < units.length && start >= units[unit]) unit++;
-          unitStart = -1;
-        }
-        if (unitStart < 0) unitStart = start;
-        const word = scanner.word;
-        let verdict = masks.get(word);
-        if (verdict === undefined) {
-          verdict = this.paragraphVerdict(word);
-          if (masks.size >= CACHE_LIMIT) masks.clear();
-          masks.set(word, verdict);
-        }
-        if (typeof verdict === 'number') judge.add(start, scanner.end, word, verdict & MASK, verdict >>> COMMON_SHIFT);
-        else judge.add(start, scanner.end, word, verdict, 0);
-        if (++sinceClock >= 1024) {
-          sinceClock = 0;
-          if (Date.now() - sliceStart >= SLICE_MS) {
-            await yieldToEvents();
-            if (isAborted()) return undefined;
-            sliceStart = Date.now();
-          }
-        }
-      }
-      judge.endUnit(marks.at(unitStart));
-      judge.finish();
-      return result();
-    }
     while (scanner.next()) {
-      const word = scanner.word;
-      let rejected = cache.get(word);
-      if (rejected === undefined) {
-        rejected = this.verdict(word);
-        if (cache.size >= CACHE_LIMIT) cache.clear();
-        cache.set(word, rejected);
+      const start = scanner.start;
+      if (unit < units.length && start >= units[unit]) {
+        judge.endUnit(unitStart);
+        while (unit < units.length && start >= units[unit]) unit++;
+        unitStart = -1;
       }
-      if (rejected === true) {
-        if (!known.has(word)) report(scanner.start, scanner.end, word);
-      } else if (rejected !== false && !known.has(word)) {
-        for (let i = 0; i < rejected.length; i += 2) {
-          const part = word.slice(rejected[i], rejected[i + 1]);
-          if (!known.has(part)) report(scanner.start + rejected[i], scanner.start + rejected[i + 1], part);
-        }
-      }
+      if (unitStart < 0) unitStart = start;
+      judge.word(start, scanner.end, scanner.word);
       if (++sinceClock >= 1024) {
         sinceClock = 0;
         if (Date.now() - sliceStart >= SLICE_MS) {
@@ -334,8 +285,76 @@ class Engine {
         }
       }
     }
-    return result();
+    judge.endUnit(unitStart);
+    judge.finish();
+    const found = reports.finish();
+    found.problems = document.problems;
+    if (byParagraph) found.names = this.languages.map((info) => info.language);
+    return found;
   }
+
+  // The verdict of a word in paragraph judging, kept per engine: see paragraphVerdict, with
+  // FOREIGN set for a word that no language accepts and that is a common word of another.
+  maskVerdict(word) {
+    let verdict = this.masks.get(word);
+    if (verdict === undefined) {
+      verdict = this.paragraphVerdict(word);
+      if (typeof verdict === 'number' && (verdict & MASK) === 0 && this.foreign.otherCommon(word)) verdict |= FOREIGN;
+      if (this.masks.size >= CACHE_LIMIT) this.masks.clear();
+      this.masks.set(word, verdict);
+    }
+    return verdict;
+  }
+}
+
+// The union of the languages: a word is misspelled when every language rejects it. Reports
+// go out as the words come, and a unit found to be in a language not given takes its back.
+class UnionJudge {
+  constructor(engine, reports, known) {
+    this.engine = engine;
+    this.reports = reports;
+    this.known = known;
+    this.language = engine.languages[0].language;
+    this.foreign = engine.foreign;
+    this.unitReports = 0;
+    this.words = 0;
+    this.rejected = 0;
+    this.foreignWords = 0;
+  }
+
+  word(start, end, word) {
+    this.words++;
+    const { cache } = this.engine;
+    let rejected = cache.get(word);
+    if (rejected === undefined) {
+      rejected = this.engine.verdict(word);
+      if (cache.size >= CACHE_LIMIT) cache.clear();
+      cache.set(word, rejected);
+    }
+    if (rejected === false) return;
+    this.rejected++;
+    if (this.known.has(word)) return;
+    if (rejected === true) {
+      if (this.foreign.otherCommon(word)) this.foreignWords++;
+      if (this.foreign.otherScript(word)) return;
+      this.reports.add(start, end, word);
+      return;
+    }
+    for (let i = 0; i < rejected.length; i += 2) {
+      const part = word.slice(rejected[i], rejected[i + 1]);
+      if (!this.known.has(part)) this.reports.add(start + rejected[i], start + rejected[i + 1], part);
+    }
+  }
+
+  endUnit() {
+    if (foreignParagraph(this.words, this.rejected, this.foreignWords)) this.reports.truncate(this.unitReports);
+    this.unitReports = this.reports.count;
+    this.words = 0;
+    this.rejected = 0;
+    this.foreignWords = 0;
+  }
+
+  finish() {}
 }
 
 // The language directives of a text (`spellshell:language de_DE`, each over the comment or line
@@ -395,4 +414,4 @@ async function misspellingsOf(text, { offsets, words = [], languages, names }) {
   return result;
 }
 
-module.exports = { Engine, mergeSuggestions, misspellingsOf, yieldToEvents };
+module.exports = { Engine, mergeSuggestions, misspellingsOf, yieldToEvents, MASK, COMMON_SHIFT, FOREIGN };

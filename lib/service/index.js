@@ -91,8 +91,9 @@ class SpellService {
       const vocabularies = check.vocabularies(given.vocabularies, this._vocabularies);
       const directives = check.boolean(given.directives, 'directives', true);
       const own = check.boolean(given.ownWords, 'ownWords', true);
+      const terms = check.boolean(given.repeatedTerms, 'repeatedTerms', own);
       // What the engine needs of the options (the lists are made here, over the pool).
-      const request = { format, anyLanguage, vocabularies: vocabularyNames(vocabularies, format), directives, own };
+      const request = { format, anyLanguage, vocabularies: vocabularyNames(vocabularies, format), directives, own, terms };
       return [check.signal(given.signal), async (call) => {
         const result = await this._pool.onPrimary('check', [text, request], call);
         if (result === undefined) return undefined;

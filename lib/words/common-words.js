@@ -26,4 +26,9 @@ function commonWords(language) {
   return set;
 }
 
-module.exports = { commonWords };
+// Whether the package has common words for the language of `language`.
+function hasCommonWords(language) {
+  return commonWords(language).size > 0;
+}
+
+module.exports = { commonWords, hasCommonWords };

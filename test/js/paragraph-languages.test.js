@@ -82,7 +82,7 @@ suite('paragraph languages', () => {
       ['a language the service lacks is no mark', 'html', `<p lang="it">${DE} Fehlr.</p>`, ['Fehlr:de_DE']],
       ['a front matter lang', 'markdown', `---\nlang: de\n---\nWrod.`, ['Wrod:de_DE']],
       ['a language directive holds from where it stands to the next', 'markdown',
-        `Software Wrod.\n\n<!-- spellshell:language de -->\n\nSoftware Wrod.\n\n<!-- cspell:locale en -->\n\nSoftware Wrod.`, ['Wrod:en_US', 'Wrod:de_DE', 'Wrod:en_US']],
+        `Software Wrod.\n\n<!-- spellshell:language de -->\n\nSoftware Wrot.\n\n<!-- cspell:locale en -->\n\nSoftware Wrdo.`, ['Wrod:en_US', 'Wrot:de_DE', 'Wrdo:en_US']],
       ['over an HTML lang; "auto" gives the choice back to the words', 'html',
         `<p lang="en">Software Wrod. <!-- spellshell:language de_DE --> Server Wrod.</p><!-- spellshell:language auto --><p>${DE} Wrot.</p>`, ['Wrod:en_US', 'Wrod:de_DE', 'Wrot:de_DE']],
       ['in code comments', 'code:c', `// spellshell:language de\n// Software Wrod.\nint x;\n// Server Wrot.`, ['Wrod:de_DE', 'Wrot:de_DE']],
