@@ -120,7 +120,10 @@ async function main(argv, io = {}) {
   const { stdout = process.stdout, stderr = process.stderr, stdin = process.stdin, env = process.env, cwd = process.cwd() } = io;
   // The language server: `spellshell lsp`, or `--stdio` as editors' client libraries add it. It
   // owns standard output for its frames, so it starts before anything here writes there.
-  if (argv[0] === 'lsp' || argv.includes('--stdio')) return require('../lsp').run({ input: stdin, output: stdout, env });
+  if (argv[0] === 'lsp' || argv.includes('--stdio')) {
+    const lsp = require('../lsp');
+    return stdin === process.stdin && stdout === process.stdout ? lsp.serve({ env }) : lsp.run({ input: stdin, output: stdout, env });
+  }
   // A closed stderr must not end the run either; its messages then have nowhere to go.
   stderr.on?.('error', () => {});
   const out = new Output(stdout);

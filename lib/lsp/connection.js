@@ -11,13 +11,15 @@ const ErrorCodes = {
   InvalidParams: -32602,
   InternalError: -32603,
   ServerNotInitialized: -32002,
+  ServerCancelled: -32802,
   RequestCancelled: -32800,
 };
 
 class ResponseError extends Error {
-  constructor(code, message) {
+  constructor(code, message, data) {
     super(message);
     this.code = code;
+    this.data = data;
   }
 }
 
@@ -92,6 +94,8 @@ class Connection {
   }
 
   receive(body) {
+    // Frames that came in the same chunk as `exit` are not read.
+    if (this.closed) return undefined;
     let message;
     try {
       message = JSON.parse(body);
@@ -131,22 +135,30 @@ class Connection {
     }
   }
 
-  async answer({ id, method, params }) {
+  answer({ id, method, params }) {
     const token = { cancelled: false };
     this.running.set(id, token);
+    let result;
     try {
-      const result = await this.handlers.request(method, params, token);
-      if (token.cancelled) throw new ResponseError(ErrorCodes.RequestCancelled, 'cancelled');
-      this.send({ id, result: result === undefined ? null : result });
+      result = this.handlers.request(method, params, token);
     } catch (error) {
-      if (error instanceof ResponseError) this.error(id, error.code, error.message);
-      else {
-        this.handlers.failed?.(method, error);
-        this.error(id, ErrorCodes.InternalError, `${method} failed: ${error.message}`);
-      }
-    } finally {
-      this.running.delete(id);
+      this.settle(id, method, token, undefined, error);
+      return undefined;
     }
+    // A result known at once goes out at once, before the frames after it in the same chunk are
+    // read: `shutdown` and `exit` written together get the answer to the first before the
+    // second ends the connection.
+    if (typeof result?.then !== 'function') return this.settle(id, method, token, result);
+    return result.then((value) => this.settle(id, method, token, value), (error) => this.settle(id, method, token, undefined, error));
+  }
+
+  settle(id, method, token, result, error) {
+    this.running.delete(id);
+    if (error === undefined && token.cancelled) error = new ResponseError(ErrorCodes.RequestCancelled, 'cancelled');
+    if (error === undefined) return this.send({ id, result: result === undefined ? null : result });
+    if (error instanceof ResponseError) return this.send({ id, error: { code: error.code, message: error.message, ...(error.data === undefined ? {} : { data: error.data }) } });
+    this.handlers.failed?.(method, error);
+    return this.error(id, ErrorCodes.InternalError, `${method} failed: ${error.message}`);
   }
 }
 

@@ -59,8 +59,12 @@ class Server {
     if (this.state === 'shutdown') throw new ResponseError(ErrorCodes.InvalidRequest, `${method} after shutdown`);
     switch (method) {
       case 'shutdown':
+        // Answered at once, whatever runs (a first check, a dictionary load, a configuration
+        // request the editor has not answered): the services close meanwhile, and `exit` ends
+        // the process without waiting for them.
         this.state = 'shutdown';
-        return this.close().then(() => null);
+        this.closing = this.close();
+        return null;
       case 'textDocument/codeAction':
         return this.codeAction(params, token);
       case 'workspace/executeCommand':
@@ -174,10 +178,15 @@ class Server {
     return Promise.race([pulled, timeout]).finally(() => clearTimeout(timer));
   }
 
-  async close() {
-    clearInterval(this.parentTimer);
-    for (const document of this.documents.values()) document.check.abort();
-    await this.workspace.close();
+  // Stops every check and closes the services; resolves once those already open have closed
+  // (one still loading its dictionaries is closed when it is ready, unwaited).
+  close() {
+    this.closing ??= (async () => {
+      clearInterval(this.parentTimer);
+      for (const document of this.documents.values()) this.forgetDocument(document);
+      await this.workspace.close();
+    })();
+    return this.closing;
   }
 
   // ---- settings and projects ----

@@ -23,6 +23,7 @@ class Workspace {
     this.projects = new Map(); // folder -> Promise<project config or null>
     this.services = new Map(); // options key -> { options, ready: Promise<SpellService|null>, generation }
     this.generation = 0; // counts the changes of settings
+    this.closed = false; // once closed, a service that opens is closed at once
   }
 
   // The settings changed: project files are read again, and services that no document asks
@@ -49,14 +50,20 @@ class Workspace {
   // without it (reported once); one that cannot open at all is null (reported once).
   serviceFor(options) {
     const key = JSON.stringify(options);
+    if (this.closed) return { options, ready: Promise.resolve(null), generation: this.generation };
     if (!this.services.has(key)) {
       const ready = this.openService(options).catch((error) => {
         if (options.personalDictionary === undefined || !/personal dictionary/.test(error.message)) throw error;
         this.warn(`${error.message}; words added now last until the server ends`);
         const { personalDictionary, ...rest } = options;
         return this.openService(rest);
+      }).then((service) => {
+        // The server ended while the dictionaries loaded: nobody will close it later.
+        if (!this.closed) return service;
+        service.close();
+        return null;
       }).catch((error) => {
-        this.fail(`cannot check spelling: ${error.message}`);
+        if (!this.closed) this.fail(`cannot check spelling: ${error.message}`);
         return null;
       });
       this.services.set(key, { options, ready, generation: this.generation });
@@ -124,10 +131,14 @@ class Workspace {
     }
   }
 
+  // Closes the services that are open and waits for them; one still loading its dictionaries
+  // closes itself once loaded, unwaited (see serviceFor), so that the server ends at once.
   async close() {
+    this.closed = true;
     const entries = [...this.services.values()];
     this.services.clear();
-    await Promise.all(entries.map(async (entry) => (await entry.ready)?.close()));
+    const open = await Promise.all(entries.map((entry) => Promise.race([entry.ready, null])));
+    await Promise.all(open.map((service) => service?.close()));
   }
 }
 

@@ -7,7 +7,8 @@ const { spawn } = require('node:child_process');
 const path = require('node:path');
 const { pathToFileURL } = require('node:url');
 const { suite, test } = require('node:test');
-const { Client, summary, frameOf } = require('./lsp/client');
+const fs = require('node:fs');
+const { Client, summary, frameOf, UNANSWERED } = require('./lsp/client');
 const { setUp } = require('./lsp/setup');
 const { fixtureDictionary, systemDictionaryDir } = require('./helpers');
 
@@ -112,6 +113,57 @@ suite('language server: how it ends', () => {
       assert.equal(client.stderr, '');
     });
   }
+
+  // Whatever the server is doing, `exit` ends it at once (with 0 after shutdown, 1 without), and
+  // `shutdown` is answered at once. Each row: what the client does before; the server's input
+  // stays open, so only the server's own ending can end the process.
+  const busy = [
+    ['right after initialize, before initialized', async () => {}],
+    ['right after initialized', async (client) => client.notify('initialized', {})],
+    ['during the first check of a large document', async (client, { uri }) => {
+      client.notify('initialized', {});
+      client.open(uri, 'wrod and more prose\n\n'.repeat(300000), 'markdown'); // 6 MB
+    }],
+    ['during a dictionary load that takes ten minutes', async (client, { settings }) => {
+      client.notify('workspace/didChangeConfiguration', { settings: { spellshell: { ...settings, languages: ['xx_SLOW'] } } });
+      client.notify('initialized', {});
+      client.open('untitled:slow', 'wrod');
+    }],
+    ['while the editor has not answered the configuration request', async (client, { uri }) => {
+      client.answers['workspace/configuration'] = UNANSWERED;
+      client.notify('initialized', {});
+      await client.next((m) => m.method === 'workspace/configuration', 'a configuration request');
+      client.open(uri, 'wrod');
+    }],
+  ];
+  for (const [name, before] of busy) {
+    for (const shutdown of [false, true]) {
+      test(`${shutdown ? 'shutdown and exit' : 'exit'} ${name}: exit status ${shutdown ? 0 : 1}`, async (t) => {
+        const dir = fixtureDictionary(t, 'xx_ONE', ['and', 'more', 'prose']);
+        fs.copyFileSync(path.join(dir, 'xx_ONE.aff'), path.join(dir, 'xx_SLOW.aff'));
+        fs.copyFileSync(path.join(dir, 'xx_ONE.dic'), path.join(dir, 'xx_SLOW.dic'));
+        const client = Client.spawned(t, { execArgv: ['--require', path.join(__dirname, 'lsp', 'slow-load-hook.js')] });
+        const settings = { languages: ['xx_ONE'], dictionaryDirs: [dir], personalDictionary: null };
+        const capabilities = { workspace: { configuration: true } };
+        client.answers['workspace/configuration'] = [settings];
+        await client.result('initialize', { processId: null, rootUri: null, capabilities, initializationOptions: settings });
+        await before(client, { uri: pathToFileURL(path.join(dir, 'a.md')).href, settings });
+        if (shutdown) assert.equal(await client.result('shutdown'), null);
+        client.notify('exit');
+        assert.equal(await client.ended(), shutdown ? 0 : 1);
+      });
+    }
+  }
+
+  test('shutdown and exit written together with initialized: shutdown is answered, then the server ends', async (t) => {
+    const client = Client.spawned(t);
+    await client.result('initialize', { processId: null, rootUri: null, capabilities: {}, initializationOptions: { languages: ['en_US'], dictionaryDirs: [systemDictionaryDir], personalDictionary: null } });
+    client.write(Buffer.concat([frameOf({ method: 'initialized', params: {} }), frameOf({ id: 'bye', method: 'shutdown' }), frameOf({ method: 'exit' }), frameOf({ id: 'late', method: 'shutdown' })]));
+    const { jsonrpc, ...answer } = await client.next((m) => m.id !== undefined, 'an answer');
+    assert.deepEqual(answer, { id: 'bye', result: null });
+    assert.equal(await client.ended(), 0);
+    assert.deepEqual(client.received.filter((m) => m.id === 'late'), [], 'nothing after exit is read');
+  });
 
   test('the editor\'s process ending ends the server, with exit status 1', async (t) => {
     const editor = spawn(process.execPath, ['-e', 'setTimeout(() => {}, 60000)'], { stdio: 'ignore' });
