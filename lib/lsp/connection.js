@@ -36,6 +36,12 @@ class Connection {
     this.running = new Map(); // requests of the client being answered, by id: their tokens
     this.nextId = 1;
     this.closed = false;
+    // While the editor does not read what was written (its pipe is full), diagnostics are held
+    // here rather than written: only the latest of each document, as a function that makes its
+    // JSON when the editor reads again. A publication is some hundreds of kilobytes for a
+    // large document; queued for every edit, they grew the server by hundreds of megabytes.
+    this.held = new Map(); // uri -> () => params JSON, or null for nothing to publish
+    this.backedUp = false;
     this.reader = new FrameReader(
       (body) => this.receive(body),
       (message) => this.error(null, ErrorCodes.ParseError, `unreadable frame: ${message}`),
@@ -58,6 +64,7 @@ class Connection {
     this.closed = true;
     for (const { reject } of this.pending.values()) reject(new Error('the connection is closed'));
     this.pending.clear();
+    this.held.clear();
     if (this.onData) this.input.removeListener('data', this.onData);
     this.finish?.();
   }
@@ -68,7 +75,37 @@ class Connection {
   }
 
   write(json) {
-    for (const bytes of frame(json)) this.output.write(bytes);
+    let flowing = true;
+    for (const bytes of frame(json)) flowing = this.output.write(bytes) !== false && flowing;
+    if (!flowing && !this.backedUp && typeof this.output.once === 'function') {
+      this.backedUp = true;
+      this.output.once('drain', () => {
+        this.backedUp = false;
+        this.flushHeld();
+      });
+    }
+  }
+
+  // textDocument/publishDiagnostics for `uri`, its params made by paramsJson() (JSON text, or
+  // null for nothing to publish) now, or when the editor reads again.
+  publish(uri, paramsJson) {
+    if (this.closed || this.output.destroyed) return;
+    if (this.backedUp) {
+      this.held.delete(uri); // the latest goes last
+      this.held.set(uri, paramsJson);
+      return;
+    }
+    const params = paramsJson();
+    if (params !== null) this.notifyJson('textDocument/publishDiagnostics', params);
+  }
+
+  flushHeld() {
+    for (const [uri, paramsJson] of this.held) {
+      if (this.backedUp || this.closed) return;
+      this.held.delete(uri);
+      const params = paramsJson();
+      if (params !== null) this.notifyJson('textDocument/publishDiagnostics', params);
+    }
   }
 
   error(id, code, message) {
