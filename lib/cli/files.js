@@ -1,96 +1,15 @@
 'use strict';
-// The files a run checks: those named, and in each folder named, every file of a known format
-// (plus --include, less --exclude, less what .gitignore leaves out), in a stable order.
+// The files a run checks: those named, those of the lists given with --file-list, and in each
+// folder named, every file of a known format (plus --include, less --exclude, less what
+// .gitignore leaves out), in a stable order. The walk itself is the project's (lib/project/walk.js),
+// shared with the language server's workspace diagnostics.
 const fs = require('node:fs');
 const path = require('node:path');
-const ignore = require('ignore');
 const picomatch = require('picomatch');
-const { globMatcher } = require('../project/glob-matcher');
-const { formatForPath } = require('../formats');
+const { walkFolder, gitIgnoresFor, GitIgnores, knownFormat, causeOf, posix } = require('../project/walk');
 
-// Never entered: installed packages and git's own store hold no text of the project's.
-const NEVER_ENTERED = new Set(['node_modules', '.git']);
-// Plain text files taken from folders (any other file whose format is plain is not).
-const PLAIN_EXTENSIONS = new Set(['.txt', '.text']);
-
-const posix = (p) => p.split(path.sep).join('/');
 // Characters that make an argument a pattern (when no file has that name).
 const GLOB = /[*?[\]{}]/;
-const byName = (a, b) => (a.name < b.name ? -1 : a.name > b.name ? 1 : 0);
-
-// The nearest folder at or above `dir` that holds `.git` (a folder, or a file in a linked work
-// tree), or null.
-function gitWorkTree(dir) {
-  for (let at = dir; ; at = path.dirname(at)) {
-    if (fs.existsSync(path.join(at, '.git'))) return at;
-    if (path.dirname(at) === at) return null;
-  }
-}
-
-// The .gitignore rules of a work tree, read folder by folder as the walk reaches them. Windows
-// users write either separator in them; git itself reads `\` as an escape, which matters only
-// before a glob character, so elsewhere it is taken as a separator there.
-class GitIgnores {
-  constructor(root, platform = process.platform) {
-    this.root = root;
-    this.platform = platform;
-    this.byFolder = new Map();
-    const exclude = this.rulesOf(path.join(root, '.git', 'info', 'exclude'));
-    this.top = exclude ? [[root, exclude]] : [];
-  }
-
-  rulesOf(file) {
-    let text;
-    try {
-      text = fs.readFileSync(file, 'utf8');
-    } catch {
-      return null;
-    }
-    if (this.platform === 'win32') text = text.replace(/\\(?![*?[\]!#\\ ])/g, '/');
-    return ignore().add(text);
-  }
-
-  // The rules that apply in `dir`, as [folder, rules] from the root down; remembered per folder,
-  // since every file of a folder asks.
-  levels(dir) {
-    let levels = this.byFolder.get(dir);
-    if (levels === undefined) {
-      const parent = path.dirname(dir);
-      const above = dir === this.root || parent === dir ? this.top : this.levels(parent);
-      const own = this.rulesOf(path.join(dir, '.gitignore'));
-      levels = own ? [...above, [dir, own]] : above;
-      this.byFolder.set(dir, levels);
-    }
-    return levels;
-  }
-
-  // Whether `file` (a folder when `folder`) is left out; the deeper folder's rules win, as in git.
-  ignores(file, folder) {
-    const rel = path.relative(this.root, file);
-    if (rel === '' || rel.startsWith(`..${path.sep}`) || rel === '..' || path.isAbsolute(rel)) return false;
-    let ignored = false;
-    for (const [dir, rules] of this.levels(path.dirname(file))) {
-      const result = rules.test(posix(path.relative(dir, file)) + (folder ? '/' : ''));
-      if (result.ignored) ignored = true;
-      else if (result.unignored) ignored = false;
-    }
-    return ignored;
-  }
-}
-
-const CAUSES = {
-  ENOENT: 'no such file or folder',
-  EACCES: 'permission denied',
-  EPERM: 'permission denied',
-  EISDIR: 'it is a folder',
-  ENOTDIR: 'a part of the path is not a folder',
-  ELOOP: 'too many levels of symbolic links',
-  ENAMETOOLONG: 'the name is too long',
-  EMFILE: 'too many open files',
-  EIO: 'input/output error',
-  EBUSY: 'the file is busy',
-};
-const causeOf = (error) => CAUSES[error.code] ?? error.message;
 
 // Collects the files of `args` (paths as given; '-' is standard input). `choose` holds
 // { formatOf(file) -> format or null, include(file), exclude(file), gitignore } and `problem(text)`
@@ -106,43 +25,12 @@ async function collectFiles(args, choose, { problem, notice, cwd = process.cwd()
     result.push(entry);
   };
   const ignoresByRoot = new Map();
-  const gitIgnoresFor = (dir) => {
-    if (!choose.gitignore) return null;
-    const root = gitWorkTree(dir);
-    if (root === null) return null;
-    if (!ignoresByRoot.has(root)) ignoresByRoot.set(root, new GitIgnores(root));
-    return ignoresByRoot.get(root);
-  };
+  const gitFor = (dir) => gitIgnoresFor(dir, ignoresByRoot, choose.gitignore);
 
   // `takes(file)`: whether a file found is checked; by default, by its format and --include.
   const known = (file) => choose.formatOf(file) !== null || choose.include(file);
   const walk = async (dir, shown, git, takes = known) => {
-    let entries;
-    try {
-      entries = await fs.promises.readdir(dir, { withFileTypes: true });
-    } catch (error) {
-      problem(`cannot read the folder ${shown}: ${causeOf(error)}`);
-      return;
-    }
-    for (const entry of entries.sort(byName)) {
-      const file = path.join(dir, entry.name);
-      const name = path.join(shown, entry.name);
-      let isFolder = entry.isDirectory();
-      let isFile = entry.isFile();
-      if (entry.isSymbolicLink()) {
-        // Linked files are followed; linked folders are not, which could loop or leave the tree.
-        const target = await fs.promises.stat(file).catch(() => null);
-        isFile = target?.isFile() ?? false;
-        isFolder = false;
-      }
-      if (isFolder) {
-        if (NEVER_ENTERED.has(entry.name) || choose.exclude(file) || git?.ignores(file, true)) continue;
-        await walk(file, name, git, takes);
-      } else if (isFile) {
-        if (choose.exclude(file) || git?.ignores(file, false) || !takes(file)) continue;
-        add({ name, file });
-      }
-    }
+    for await (const entry of walkFolder(dir, shown, { takes, exclude: choose.exclude, git, problem })) add(entry);
   };
 
   // A pattern that names no file is expanded here, as the shells of Windows do not: the files
@@ -154,7 +42,7 @@ async function collectFiles(args, choose, { problem, notice, cwd = process.cwd()
     const root = path.resolve(cwd, base || '.');
     const matches = picomatch(glob);
     const before = result.length;
-    await walk(root, base === '' ? '' : path.normalize(base), gitIgnoresFor(root), (file) => matches(posix(path.relative(root, file))));
+    await walk(root, base === '' ? '' : path.normalize(base), gitFor(root), (file) => matches(posix(path.relative(root, file))));
     if (result.length === before) notice(`no file matches ${arg}`);
   };
 
@@ -174,7 +62,7 @@ async function collectFiles(args, choose, { problem, notice, cwd = process.cwd()
     if (stat.isDirectory()) {
       const dir = path.resolve(cwd, arg);
       const before = result.length;
-      await walk(dir, arg, gitIgnoresFor(dir));
+      await walk(dir, arg, gitFor(dir));
       if (result.length === before) notice(`no file to check in ${arg} (none of a known format, or all left out)`);
     } else {
       add({ name: arg, file: path.resolve(cwd, arg) });
@@ -187,13 +75,6 @@ async function collectFiles(args, choose, { problem, notice, cwd = process.cwd()
     entry.size = entry.regular ? stat.size : 0;
   }
   return result;
-}
-
-// The format a folder's file is checked as, or null when it is of no known format.
-function knownFormat(file) {
-  const format = formatForPath(file);
-  if (format !== 'plain') return format;
-  return PLAIN_EXTENSIONS.has(path.extname(file).toLowerCase()) ? 'plain' : null;
 }
 
 module.exports = { collectFiles, GitIgnores, knownFormat, causeOf };
