@@ -23,6 +23,13 @@ class ResponseError extends Error {
   }
 }
 
+// A result already written as JSON text (a large diagnostic report is written from kept pieces).
+class RawJson {
+  constructor(json) {
+    this.json = json;
+  }
+}
+
 const isId = (id) => typeof id === 'string' || (typeof id === 'number' && Number.isInteger(id));
 
 class Connection {
@@ -97,6 +104,25 @@ class Connection {
     }
     const params = paramsJson();
     if (params !== null) this.notifyJson('textDocument/publishDiagnostics', params);
+  }
+
+  // Resolves once the editor reads what was written (at once when it does).
+  flowing() {
+    if (!this.backedUp || this.closed) return Promise.resolve();
+    return new Promise((resolve) => {
+      const done = () => {
+        clearInterval(poll);
+        resolve();
+      };
+      this.output.once('drain', done);
+      // Closing ends the wait too.
+      const poll = setInterval(() => {
+        if (this.closed) {
+          this.output.removeListener('drain', done);
+          done();
+        }
+      }, 100);
+    });
   }
 
   flushHeld() {
@@ -192,6 +218,10 @@ class Connection {
   settle(id, method, token, result, error) {
     this.running.delete(id);
     if (error === undefined && token.cancelled) error = new ResponseError(ErrorCodes.RequestCancelled, 'cancelled');
+    if (error === undefined && result instanceof RawJson) {
+      if (this.closed || this.output.destroyed) return undefined;
+      return this.write(`{"jsonrpc":"2.0","id":${JSON.stringify(id)},"result":${result.json}}`);
+    }
     if (error === undefined) return this.send({ id, result: result === undefined ? null : result });
     if (error instanceof ResponseError) return this.send({ id, error: { code: error.code, message: error.message, ...(error.data === undefined ? {} : { data: error.data }) } });
     this.handlers.failed?.(method, error);
@@ -199,4 +229,4 @@ class Connection {
   }
 }
 
-module.exports = { Connection, ResponseError, ErrorCodes };
+module.exports = { Connection, ResponseError, ErrorCodes, RawJson };

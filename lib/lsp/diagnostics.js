@@ -6,8 +6,15 @@
 // each group of GROUP blocks, so that after a keystroke in a large document only the edited
 // block's group is written anew, and the rest is a join of a few dozen strings.
 
+const crypto = require('node:crypto');
+
 // Blocks per group: a 1 MB document has some 4000 blocks, so about 60 groups.
 const GROUP = 64;
+
+// A pull's result id for diagnostics written as `itemsJson`: the same diagnostics have the
+// same id, in this server and the next, so an editor that pulls again after an edit that
+// changed none of them hears "unchanged".
+const resultIdOf = (itemsJson) => crypto.createHash('sha1').update(itemsJson).digest('base64url');
 
 function diagnostic(word, range, severity) {
   return { range, severity, source: 'spellshell', message: `"${word}" is misspelled`, data: word };
@@ -26,7 +33,13 @@ class DiagnosticsWriter {
 
   // `shown(word)`: whether a word is shown (not ignored); `key` names what shown() and
   // `severity` depend on: kept text written under another key is written anew.
-  paramsJson(document, result, { severity, shown, key }) {
+  paramsJson(document, result, options) {
+    const version = Number.isInteger(result.version) ? `"version":${result.version},` : '';
+    return `{"uri":${JSON.stringify(document.uri)},${version}"diagnostics":${this.itemsJson(document, result, options)}}`;
+  }
+
+  // The diagnostics alone, as a JSON array.
+  itemsJson(document, result, { severity, shown, key }) {
     const { starts, results } = result;
     const parts = [];
     const groups = [];
@@ -46,8 +59,7 @@ class DiagnosticsWriter {
       if (group.json !== '') parts.push(group.json);
     }
     this.groups = groups;
-    const version = Number.isInteger(result.version) ? `"version":${result.version},` : '';
-    return `{"uri":${JSON.stringify(document.uri)},${version}"diagnostics":[${parts.join(',')}]}`;
+    return `[${parts.join(',')}]`;
   }
 
   blockJson(document, start, misspellings, { severity, shown, key }) {
@@ -68,4 +80,4 @@ class DiagnosticsWriter {
   }
 }
 
-module.exports = { DiagnosticsWriter, diagnostic };
+module.exports = { DiagnosticsWriter, diagnostic, resultIdOf };

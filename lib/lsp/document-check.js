@@ -135,6 +135,9 @@ class DocumentCheck {
         results.push(base.results[i]);
       }
     }
+    // The block before the edit keeps its results when it still ends where it did, before the
+    // edit (an edit at the start of a line that began a block leaves the block before alone).
+    if (k + 1 < old.length && starts[k + 1] === old[k + 1] && old[k + 1] <= from) results[k] = base.results[k];
     return { starts, results };
   }
 

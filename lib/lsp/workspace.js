@@ -4,7 +4,7 @@
 // file), opened once and shared by the documents that need the same.
 const path = require('node:path');
 const { PersonalWords } = require('../words/personal-words');
-const { formatForLanguageId, FORMATS } = require('../formats');
+const { formatForLanguageId, formatForPath, FORMATS } = require('../formats');
 const { findProjectConfig, defaultPersonalFile } = require('../project/project-config');
 const { defaultLanguage } = require('../dictionaries/default-language');
 const { isInside } = require('./uri');
@@ -33,17 +33,17 @@ class Workspace {
     this.projects.clear();
   }
 
-  // The project config for a document's folder (cached per folder), or null.
-  projectFor(file) {
+  // The project config for a document's folder (cached per folder in `projects`), or null.
+  projectFor(file, projects = this.projects) {
     const dir = file ? this.path.dirname(file) : this.folders[0];
     if (!dir) return Promise.resolve(null);
-    if (!this.projects.has(dir)) {
-      this.projects.set(dir, findProjectConfig(dir).catch((error) => {
+    if (!projects.has(dir)) {
+      projects.set(dir, findProjectConfig(dir).catch((error) => {
         this.warn(`the project settings cannot be read: ${error.message}`);
         return null;
       }));
     }
-    return this.projects.get(dir);
+    return projects.get(dir);
   }
 
   // The service for these options, opened once. One whose personal file cannot be used opens
@@ -75,8 +75,10 @@ class Workspace {
 
   // What a document ({ path, languageId }) is checked with under these settings: its service,
   // format, project, the words never reported there (the project's), the suggestions to offer.
-  async contextOf(document, settings) {
-    const project = await this.projectFor(document.path);
+  // A file read from disk has no language id (null): its name tells its format. `projects`:
+  // where project configs are kept per folder (a workspace pull keeps its own).
+  async contextOf(document, settings, projects = this.projects) {
+    const project = await this.projectFor(document.path, projects);
     const config = project?.config ?? {};
     const languages = config.languages?.length ? config.languages : settings.languages ?? [defaultLanguage(this.env, settings.dictionaryDirs)];
     let personal = settings.personalDictionary === undefined ? defaultPersonalFile(this.env, this.platform) : settings.personalDictionary;
@@ -89,7 +91,7 @@ class Workspace {
     // line would not check it.
     const file = document.path;
     const named = file && project ? formatNamer(config.formats, project.dir, this.path)(file) : undefined;
-    const format = named ?? settings.formats[document.languageId] ?? formatForLanguageId(document.languageId);
+    const format = named ?? (document.languageId === null ? formatForPath(file ?? '') : settings.formats[document.languageId] ?? formatForLanguageId(document.languageId));
     const excluded = Boolean(file && project && config.exclude?.length && leftOut(globMatcher(config.exclude, project.dir, this.path), file, project.dir, this.path));
     return {
       entry,

@@ -9,7 +9,7 @@ const { pathToFileURL } = require('node:url');
 const { suite, test } = require('node:test');
 const fs = require('node:fs');
 const { Client, summary, frameOf, UNANSWERED } = require('./lsp/client');
-const { setUp } = require('./lsp/setup');
+const { setUp, recording } = require('./lsp/setup');
 const { fixtureDictionary, systemDictionaryDir } = require('./helpers');
 
 const error = (client) => client.next((m) => m.error !== undefined, 'an error response');
@@ -37,6 +37,18 @@ suite('language server: bad input gets error responses, and the server goes on',
     }
     // Every frame after those is read: the server still answers.
     assert.deepEqual((await client.request('no/such/method', {})).error, { code: -32601, message: 'unknown method no/such/method' });
+  });
+
+  test('a frame that announced more than it brought ends where the next frame begins', async (t) => {
+    const { client } = await setUp(t);
+    client.write('Content-Length: 1048576\r\n\r\n{"jsonrpc":"2.0","method":"$/setTrace"}');
+    client.write(frameOf({ id: 'after', method: 'no/such/method' }));
+    const { jsonrpc, ...answer } = await error(client);
+    assert.deepEqual(answer, { id: null, error: { code: -32700, message: 'unreadable frame: Content-Length 1048576, but the next frame began after 39 bytes' } });
+    assert.deepEqual((await error(client)).error, { code: -32601, message: 'unknown method no/such/method' });
+    // A body whose text holds what looks like a header is read whole.
+    client.open('untitled:h', 'Content-Length: 10\r\n\r\nwrod');
+    assert.deepEqual(summary(await client.diagnostics('untitled:h')), ['Content 0:0-0:7', 'Length 0:8-0:14', 'wrod 2:0-2:4']);
   });
 
   test('a frame split at every byte, and several frames in one chunk, are read alike', async (t) => {
@@ -88,6 +100,53 @@ suite('language server: bad input gets error responses, and the server goes on',
     assert.deepEqual((await client.request('shutdown')).error, { code: -32600, message: 'shutdown after shutdown' });
     client.notify('exit');
     assert.equal(await client.exited, 0);
+  });
+});
+
+suite('language server: clients that misbehave', () => {
+  test('a client that stops reading gets only the latest diagnostics of each document when it reads again', { skip: process.platform !== 'linux' && 'needs /proc' }, async (t) => {
+    const dir = fixtureDictionary(t, 'xx_ONE', ['hello', 'world']);
+    const client = Client.spawned(t);
+    await client.start({ languages: ['xx_ONE'], dictionaryDirs: [dir], personalDictionary: null });
+    const uri = pathToFileURL(path.join(dir, 'a.md')).href;
+    const lines = 6000;
+    client.open(uri, 'hello wrod world\n\n'.repeat(lines), 'markdown'); // 108 KB, 6,000 diagnostics
+    while ((await client.diagnostics(uri, 1)).length < lines);
+    client.output.pause();
+    const edits = 100;
+    for (let version = 2; version < 2 + edits; version++) {
+      const at = { line: 2 * (version % lines), character: 0 };
+      client.change(uri, version, [version % 2 ? { range: { start: at, end: { line: at.line, character: 1 } }, text: '' } : { range: { start: at, end: at }, text: 'q' }]);
+      // As typed: each edit gets a check and a publication of its own.
+      await new Promise((resolve) => setTimeout(resolve, 50));
+    }
+    // Read again once the server has nothing left to do (its processor time stands still).
+    const ticks = () => fs.readFileSync(`/proc/${client.pid}/stat`, 'utf8').replace(/^.*\) /, '').split(' ').slice(11, 13).join(' ');
+    for (let before = '', now = ticks(); before !== now; before = now, now = ticks()) await new Promise((resolve) => setTimeout(resolve, 1000));
+    client.output.resume();
+    const last = edits + 1;
+    await client.diagnostics(uri, last);
+    const older = client.received.filter((m) => m.method === 'textDocument/publishDiagnostics').map((m) => m.params.version);
+    // What the pipe held when the server saw the editor was not reading: a publication or two.
+    assert.ok(older.length <= 3, `publications of older versions after reading again: ${older.join(', ')}`);
+  });
+
+  test('after an edit a document is never published in part, and only the edited paragraph is checked again, also where every line is indented', async (t) => {
+    const { calls, openService } = recording();
+    const { client, uri } = await setUp(t, {}, { openService });
+    const doc = uri('indented.md');
+    const paragraphs = 22000;
+    client.open(doc, ' hello wrod\n\n'.repeat(paragraphs), 'markdown'); // 286,000 units: over 256 Ki
+    const first = await client.diagnostics(doc, 1);
+    const all = first.length < paragraphs ? await client.diagnostics(doc, 1) : first;
+    assert.ok(first.length < paragraphs, 'a document just opened is published in two steps');
+    assert.equal(all.length, paragraphs);
+    calls.length = 0;
+    // The space before a paragraph replaced: the line now starts at the margin.
+    client.change(doc, 2, [{ range: { start: { line: 200, character: 0 }, end: { line: 200, character: 1 } }, text: 'the ' }]);
+    const after = await client.diagnostics(doc, 2);
+    assert.equal(after.length, paragraphs);
+    assert.deepEqual(calls.map((c) => c.text), ['the hello wrod\n\n']);
   });
 });
 

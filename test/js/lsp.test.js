@@ -8,7 +8,7 @@ const { summary } = require('./lsp/client');
 const { setUp, recording } = require('./lsp/setup');
 
 suite('language server: documents and diagnostics', () => {
-  test('initialize offers incremental sync in UTF-16, quick fixes and the three commands', async (t) => {
+  test('initialize offers incremental sync in UTF-16, quick fixes, the three commands and pulled diagnostics', async (t) => {
     const { client } = await setUp(t);
     assert.deepEqual(client.initializeResult.capabilities, {
       positionEncoding: 'utf-16',
@@ -16,6 +16,7 @@ suite('language server: documents and diagnostics', () => {
       codeActionProvider: { codeActionKinds: ['quickfix'] },
       executeCommandProvider: { commands: ['spellshell.addToPersonalDictionary', 'spellshell.addToProjectWords', 'spellshell.ignoreInDocument'] },
       workspace: { workspaceFolders: { supported: true, changeNotifications: true } },
+      diagnosticProvider: { identifier: 'spellshell', interFileDependencies: false, workspaceDiagnostics: true },
     });
     assert.equal(client.initializeResult.serverInfo.name, 'spellshell');
   });

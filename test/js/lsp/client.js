@@ -51,6 +51,8 @@ class Client {
   static spawned(t, { args = ['lsp'], env = process.env, execArgv = [] } = {}) {
     const child = spawn(process.execPath, [...execArgv, bin, ...args], { stdio: ['pipe', 'pipe', 'pipe'], env });
     const client = new Client(child.stdin, child.stdout);
+    client.pid = child.pid;
+    client.output = child.stdout;
     client.stderr = '';
     child.stderr.on('data', (chunk) => {
       client.stderr += chunk;
