@@ -1,6 +1,9 @@
 'use strict';
-// The results of earlier runs, per file content. An entry is found by the hash of the file's
-// bytes and its format; the whole cache belongs to one setting (the package version, the
+// The results of earlier runs, per file. An entry is found by the hash of the file's bytes and
+// its format (the content strategy), or by the file's path, size, modification time and inode
+// and its format (the metadata strategy, which reads no file: a file changed without changing
+// any of those, a same-size edit within one tick of the file system's clock, goes unseen); the
+// whole cache belongs to one setting (the package version, the
 // dictionaries as they are on disk, the personal and project words, the other options that
 // change results), and a cache of any other setting, or one that cannot be read, is dropped and
 // rewritten, never trusted. Each run replaces the file at once (a temporary file renamed over
@@ -9,7 +12,8 @@ const crypto = require('node:crypto');
 const fs = require('node:fs');
 const path = require('node:path');
 
-const SHAPE = 'spellshell-cache-1';
+// 2: findings may hold a fourth item, the span of a decoded word.
+const SHAPE = 'spellshell-cache-2';
 // Past this many entries the oldest are dropped: ~100 bytes each without findings, so a few MB.
 const MAX_ENTRIES = 50000;
 const DEFAULT_NAME = '.spellshellcache';
@@ -52,7 +56,7 @@ function validEntries(data, key) {
   if (data.entries === null || typeof data.entries !== 'object') return new Map();
   const entries = new Map();
   for (const [id, findings] of Object.entries(data.entries)) {
-    const ok = Array.isArray(findings) && findings.every((f) => Array.isArray(f) && f.length === 3
+    const ok = Array.isArray(findings) && findings.every((f) => Array.isArray(f) && (f.length === 3 || (f.length === 4 && Number.isSafeInteger(f[3]) && f[3] > 0))
       && Number.isSafeInteger(f[0]) && f[0] > 0 && Number.isSafeInteger(f[1]) && f[1] > 0 && typeof f[2] === 'string' && f[2] !== '');
     if (ok) entries.set(id, findings);
   }
@@ -83,6 +87,16 @@ class ResultCache {
   // file outside the project's folder has the same bytes and other findings).
   static id(hash, format, projectWords) {
     return `${hash}:${format}${projectWords ? ':project' : ''}`;
+  }
+
+  // A file's entry under the metadata strategy: its path (from the cache's folder, so that a
+  // cache moved with its tree still serves), size, modification time and inode, format.
+  static metadataId(relative, { size, mtimeMs, ino }, format, projectWords) {
+    return `file:${relative}:${size}:${mtimeMs}:${ino}:${format}${projectWords ? ':project' : ''}`;
+  }
+
+  relative(file) {
+    return path.relative(path.dirname(this.file), file).split(path.sep).join('/');
   }
 
   // [[line, column, word]…] of earlier runs, or undefined.

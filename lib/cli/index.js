@@ -15,11 +15,11 @@ const { formatForPath } = require('../formats');
 const { parseArguments, UsageError, USAGE, HELP } = require('./options');
 const { Output } = require('./output');
 const { Progress } = require('./progress');
-const { collectFiles, knownFormat, causeOf } = require('./files');
+const { collectFiles, readFileList, inShard, knownFormat, causeOf } = require('./files');
 const { globMatcher, formatNamer } = require('../project/glob-matcher');
 const { textParts, hashOf, NotTextError, CHUNK_BYTES } = require('../project/read');
 const { ResultCache, settingKey, cacheFile } = require('./cache');
-const { REPORTERS } = require('./report');
+const { REPORTERS, sarifLog } = require('./report');
 const { version } = require('../../package.json');
 
 // Suggestions asked of the service at once: enough to keep a pool of workers busy, few enough
@@ -211,7 +211,17 @@ async function main(argv, io = {}) {
     status = 2;
   };
   try {
-    const entries = await collectFiles(options.files, settings, { problem, notice: say, cwd });
+    const listed = [];
+    for (const list of options.fileLists) {
+      try {
+        listed.push(...await readFileList(list, { cwd, stdin }));
+      } catch (error) {
+        if (!error.code) throw error;
+        problem(`cannot read the file list ${list}: ${causeOf(error)}`);
+      }
+    }
+    let entries = await collectFiles(options.files, settings, { problem, notice: say, cwd, listed });
+    if (options.shard) entries = entries.filter((entry) => inShard(entry, options.shard, cwd));
     // The project's words hold in the files under its folder (and standard input, typed there).
     const projectWords = new PersonalWords(settings.projectWords);
     const noWords = new PersonalWords([]);
@@ -225,7 +235,12 @@ async function main(argv, io = {}) {
       ? new ResultCache(cacheFile(options.cacheLocation, cwd), settingKey({ version, languages, personal, projectWords: settings.projectWords }))
       : null;
     const suggest = settings.suggest > 0 ? suggester(service, settings.suggest) : null;
-    const report = REPORTERS[options.reporter];
+    // SARIF is one JSON document: its findings are written between a head and a tail, each
+    // after a comma but the first.
+    const sarif = options.reporter === 'sarif' ? sarifLog({ version, cwd }) : null;
+    let written = 0;
+    const report = sarif ? (finding) => `${written++ === 0 ? '' : ','}${sarif.result(finding)}` : REPORTERS[options.reporter];
+    if (sarif) await out.write(sarif.head);
     const unique = new Map();
     progress.start(entries);
 
@@ -234,17 +249,17 @@ async function main(argv, io = {}) {
       if (findings.length && status === 0) status = 1;
       if (out.stopped) return;
       if (options.unique) {
-        for (const [line, column, word] of findings) {
+        for (const [line, column, word, span] of findings) {
           const seen = unique.get(word);
           if (seen) seen.count++;
-          else unique.set(word, { name: entry.name, line, column, word, count: 1 });
+          else unique.set(word, { name: entry.name, file: entry.file, line, column, word, span, count: 1 });
         }
         return;
       }
       const lists = suggest ? await suggest(findings.words) : new Map();
       let batch = '';
-      for (const [line, column, word] of findings) {
-        batch += `${report({ name: entry.name, line, column, word, suggestions: lists.get(word) ?? [] })}\n`;
+      for (const [line, column, word, span] of findings) {
+        batch += `${report({ name: entry.name, file: entry.file, line, column, word, span, suggestions: lists.get(word) ?? [] })}\n`;
         if (batch.length >= WRITE_BATCH) {
           progress.clear();
           await out.write(batch);
@@ -267,7 +282,7 @@ async function main(argv, io = {}) {
       const streaming = !cache && !readOnly && entry.regular && entry.size > READ_WHOLE_BYTES;
       const notText = streaming ? await textProblem(entry.file) : null;
       const result = notText ? { failure: notText }
-        : await checkEntry(entry, { service, format, projectWords: words, cache, readOnly, stdin, progress, onPart: streaming ? (f) => take(entry, f) : null });
+        : await checkEntry(entry, { service, format, projectWords: words, cache, metadata: options.cacheStrategy === 'metadata', readOnly, stdin, progress, onPart: streaming ? (f) => take(entry, f) : null });
       progress.fileDone();
       if (result.failure) {
         problem(`cannot check ${entry.name}: ${result.failure}`);
@@ -281,6 +296,7 @@ async function main(argv, io = {}) {
       progress.clear();
       await out.write(`${[...unique.values()].map((u) => report({ ...u, suggestions: lists.get(u.word) ?? [] })).join('\n')}\n`);
     }
+    if (sarif && !out.stopped) await out.write(sarif.tail);
     if (cache) {
       try {
         cache.save();
@@ -319,18 +335,21 @@ async function textProblem(file) {
   }
 }
 
-// A file's misspellings, in three arrays rather than an object each: a large file may have
-// hundreds of thousands, all kept until the file is done.
+// A file's misspellings, in arrays rather than an object each: a large file may have hundreds
+// of thousands, all kept until the file is done. The span (UTF-16 units of the source) differs
+// from the word's length only where a character reference or escape was decoded; it is kept
+// (and cached) only there.
 class Findings {
   constructor() {
     this.lines = [];
     this.columns = [];
     this.words = [];
+    this.spans = new Map(); // index -> span, where it is not the word's length
   }
 
-  static from(triples) {
+  static from(entries) {
     const findings = new Findings();
-    for (const [line, column, word] of triples) findings.push(line, column, word);
+    for (const [line, column, word, span] of entries) findings.push(line, column, word, span ?? word.length);
     return findings;
   }
 
@@ -338,14 +357,21 @@ class Findings {
     return this.words.length;
   }
 
-  push(line, column, word) {
+  push(line, column, word, span) {
+    if (span !== word.length) this.spans.set(this.words.length, span);
     this.lines.push(line);
     this.columns.push(column);
     this.words.push(word);
   }
 
+  // [line, column, word, span]
   * [Symbol.iterator]() {
-    for (let i = 0; i < this.words.length; i++) yield [this.lines[i], this.columns[i], this.words[i]];
+    for (let i = 0; i < this.words.length; i++) yield [this.lines[i], this.columns[i], this.words[i], this.spans.get(i) ?? this.words[i].length];
+  }
+
+  // For the cache: [line, column, word], with the span only where it differs.
+  entries() {
+    return this.words.map((word, i) => (this.spans.has(i) ? [this.lines[i], this.columns[i], word, this.spans.get(i)] : [this.lines[i], this.columns[i], word]));
   }
 }
 
@@ -363,14 +389,23 @@ function own(word) {
 
 // One file's findings (project words left out), or { failure }. With `onPart`, each part's
 // findings go to it as soon as they are known, and none are returned.
-async function checkEntry(entry, { service, format, projectWords, cache, readOnly, stdin, progress, onPart }) {
+async function checkEntry(entry, { service, format, projectWords, cache, metadata, readOnly, stdin, progress, onPart }) {
   let id;
   try {
+    // With the metadata strategy an unchanged file is known without reading it.
+    if (cache && metadata && entry.regular) {
+      id = ResultCache.metadataId(cache.relative(entry.file), entry, format, projectWords.size > 0);
+      const known = cache.get(id);
+      if (known) {
+        progress.bytes(entry.size);
+        return { findings: Findings.from(known) };
+      }
+    }
     // A small file is read at once, without the turns of asynchronous reads (a folder of small
     // files is mostly those turns), and hashed from memory for the cache.
     let source = entry.stdin ? stdin : entry.file;
     if (entry.regular && entry.size <= READ_WHOLE_BYTES) source = fs.readFileSync(entry.file);
-    if (cache && !entry.stdin) {
+    if (cache && !entry.stdin && id === undefined) {
       const hash = Buffer.isBuffer(source) ? ResultCache.hashBytes(source) : await hashOf(source);
       id = ResultCache.id(hash, format, projectWords.size > 0);
       const known = cache.get(id);
@@ -385,17 +420,17 @@ async function checkEntry(entry, { service, format, projectWords, cache, readOnl
       if (readOnly) continue;
       where.part(part.text, part.offset);
       const found = await (await service()).check(part.text, { format });
-      for (const { start, word } of found) {
+      for (const { start, end, word } of found) {
         if (projectWords.has(word.normalize('NFC'))) continue;
         const { line, column } = where.at(part.offset + start);
-        findings.push(line, column, own(word));
+        findings.push(line, column, own(word), end - start);
       }
       if (onPart) {
         await onPart(findings);
         findings = new Findings();
       }
     }
-    if (id !== undefined && !readOnly) cache.set(id, [...findings]);
+    if (id !== undefined && !readOnly) cache.set(id, findings.entries());
     return { findings };
   } catch (error) {
     if (error instanceof NotTextError) return { failure: `${error.message}, skipped` };

@@ -155,7 +155,7 @@ suite('spellshell command line', () => {
     ['a value for a flag', {}, ['--json=yes', 'a.txt'], 2, '', [/^spellshell: --json takes no value \(usage: /]],
     ['a bad --suggest', {}, ['--suggest', 'many', 'a.txt'], 2, '', [/^spellshell: --suggest needs a whole number, not "many" \(usage: /]],
     ['an unknown format', {}, ['--format', 'rtf', 'a.txt'], 2, '', [new RegExp(`^spellshell: unknown format "rtf" \\(formats: ${FORMATS.join(', ')}\\)`)]],
-    ['an unknown reporter', {}, ['--reporter', 'xml', 'a.txt'], 2, '', [/^spellshell: unknown reporter "xml" \(reporters: text, json, github\)/]],
+    ['an unknown reporter', {}, ['--reporter', 'xml', 'a.txt'], 2, '', [/^spellshell: unknown reporter "xml" \(reporters: text, json, github, sarif\)/]],
     ['a --dict-dir that does not exist', {}, ['--dict-dir', 'nowhere', 'a.txt'], 2, '', [/^spellshell: --dict-dir nowhere: no such folder$/]],
     ['a --dict-dir that is a file', { 'f.txt': '' }, ['--dict-dir', 'f.txt', 'a.txt'], 2, '', [/^spellshell: --dict-dir f.txt: not a folder$/]],
     ['an unknown language, listing the installed ones', {}, ['--lang', 'xx_ONE,zz', '--dict-dir', '.', 'a.txt'], 2, '',
