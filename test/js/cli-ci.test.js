@@ -16,7 +16,7 @@ suite('spellshell --cache-strategy', () => {
   // Every entry claims the word "cached": a run that trusts the cache prints it.
   function forge(dir) {
     const data = readCache(dir);
-    for (const id of Object.keys(data.entries)) data.entries[id] = [[9, 9, 'cached']];
+    for (const id of Object.keys(data.entries)) data.entries[id] = '9\t9\tcached';
     fs.writeFileSync(path.join(dir, 'cache.json'), JSON.stringify(data));
   }
   // The same size and modification time, other bytes: what an edit within one tick of the file
