@@ -12,8 +12,9 @@ const crypto = require('node:crypto');
 const fs = require('node:fs');
 const path = require('node:path');
 
-// 2: findings as one string per entry, with the span of a decoded word.
-const SHAPE = 'spellshell-cache-2';
+// 3: findings as one string per entry, with the span of a decoded word and the language that
+// judged a word where several are on.
+const SHAPE = 'spellshell-cache-3';
 // Past this many entries the oldest are dropped: ~100 bytes each without findings, so a few MB.
 const MAX_ENTRIES = 50000;
 const DEFAULT_NAME = '.spellshellcache';
@@ -36,8 +37,8 @@ function dictionaryIdentity(info) {
 }
 
 // The key of one setting: everything besides a file's bytes that decides its findings.
-function settingKey({ version, languages, personal, projectWords }) {
-  return sha256(JSON.stringify([version, languages.map(dictionaryIdentity), personal, projectWords]));
+function settingKey({ version, languages, personal, projectWords, anyLanguage = false }) {
+  return sha256(JSON.stringify([version, languages.map(dictionaryIdentity), personal, projectWords, anyLanguage]));
 }
 
 function cacheFile(location, cwd) {
@@ -60,25 +61,26 @@ function validEntries(data, key) {
 }
 
 // An entry's findings are kept as one string, a line per finding: `line TAB column TAB word`,
-// then TAB and the span where it differs from the word's length. Parsing a cache of thousands
-// of entries as strings makes a string each, not an array per finding (a warm run over 2,000
+// then, where the span differs from the word's length or a language judged the word, TAB and
+// the span (or nothing) and TAB and the language (or nothing). Parsing a cache of thousands of
+// entries as strings makes a string each, not an array per finding (a warm run over 2,000
 // files spent a fifth of its time collecting those arrays); an entry is read when it is used.
-const FINDING = /^([1-9]\d{0,9})\t([1-9]\d{0,9})\t([^\t\n]+?)(?:\t([1-9]\d{0,9}))?$/;
+const FINDING = /^([1-9]\d{0,9})\t([1-9]\d{0,9})\t([^\t\n]+?)(?:\t([1-9]\d{0,9})?\t([^\t\n]*))?$/;
 
+// findings: [[line, column, word, span?, language?]…] (span undefined: the word's length).
 function encode(findings) {
-  return findings.map((f) => f.join('\t')).join('\n');
+  return findings.map(([line, column, word, span, language]) => (span === undefined && language === undefined
+    ? `${line}\t${column}\t${word}` : `${line}\t${column}\t${word}\t${span ?? ''}\t${language ?? ''}`)).join('\n');
 }
 
-// [[line, column, word, span?]…], or undefined for an entry of the wrong shape.
+// [[line, column, word, span?, language?]…], or undefined for an entry of the wrong shape.
 function decode(text) {
   if (text === '') return [];
   const findings = [];
   for (const line of text.split('\n')) {
     const match = FINDING.exec(line);
     if (match === null) return undefined;
-    const finding = [Number(match[1]), Number(match[2]), match[3]];
-    if (match[4] !== undefined) finding.push(Number(match[4]));
-    findings.push(finding);
+    findings.push([Number(match[1]), Number(match[2]), match[3], match[4] === undefined ? undefined : Number(match[4]), match[5] || undefined]);
   }
   return findings;
 }
@@ -119,7 +121,7 @@ class ResultCache {
     return path.relative(path.dirname(this.file), file).split(path.sep).join('/');
   }
 
-  // [[line, column, word, span?]…] of earlier runs, or undefined.
+  // [[line, column, word, span?, language?]…] of earlier runs, or undefined.
   get(id) {
     const text = this.added.get(id) ?? this.entries.get(id);
     return text === undefined ? undefined : decode(text);

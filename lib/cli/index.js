@@ -22,6 +22,7 @@ const { globMatcher, formatNamer } = require('../project/glob-matcher');
 const { textParts, hashOf, NotTextError, CHUNK_BYTES } = require('../project/read');
 const { ResultCache, settingKey, cacheFile } = require('./cache');
 const { REPORTERS, sarifLog } = require('./report');
+const { vocabularyChooser, placeWords, vocabularyTable } = require('./jargon');
 const { version } = require('../../package.json');
 
 const NONE = Object.freeze([]);
@@ -61,8 +62,9 @@ class Positions {
   }
 }
 
-// Runs the suggestion calls, at most SUGGEST_CONCURRENCY at a time, each word once per run;
-// `service()` resolves to the service.
+// Runs the suggestion calls, at most SUGGEST_CONCURRENCY at a time, each word once per run (and
+// per language that judged it: that language's corrections come first); `service()` resolves to
+// the service. The lists come back keyed by word, or by language, NUL and word.
 function suggester(service, count) {
   const lists = new Map();
   const waiting = [];
@@ -70,26 +72,30 @@ function suggester(service, count) {
   const next = () => {
     if (active >= SUGGEST_CONCURRENCY || waiting.length === 0) return;
     active++;
-    const [word, resolve] = waiting.shift();
-    service().then((s) => s.suggest(word, { limit: count })).catch(() => []).then((list) => {
+    const [word, language, resolve] = waiting.shift();
+    service().then((s) => s.suggest(word, { limit: count, language })).catch(() => []).then((list) => {
       active--;
       resolve(list);
       next();
     });
   };
-  const of = (word) => {
-    if (!lists.has(word)) {
-      lists.set(word, new Promise((resolve) => {
-        waiting.push([word, resolve]);
+  const of = (key, word, language) => {
+    if (!lists.has(key)) {
+      lists.set(key, new Promise((resolve) => {
+        waiting.push([word, language, resolve]);
         next();
       }));
     }
-    return lists.get(word);
+    return lists.get(key);
   };
-  return async (words) => {
-    const unique = [...new Set(words)];
-    const found = await Promise.all(unique.map(of));
-    return new Map(unique.map((word, i) => [word, found[i]]));
+  return async (words, languages = []) => {
+    const keys = new Map();
+    words.forEach((word, i) => {
+      const language = languages[i];
+      keys.set(language === undefined ? word : `${language}\u0000${word}`, [word, language]);
+    });
+    const found = await Promise.all([...keys].map(([key, [word, language]]) => of(key, word, language)));
+    return new Map([...keys.keys()].map((key, i) => [key, found[i]]));
   };
 }
 
@@ -107,6 +113,8 @@ function settingsOf(options, project, { env, cwd, stdout }) {
     personal: personal === undefined ? undefined : path.resolve(cwd, personal),
     suggest: options.suggest ?? config.suggest ?? (stdout.isTTY ? 5 : 0),
     projectWords: [...config.words, ...config.ignoreWords],
+    anyLanguage: options.anyLanguage ?? config.anyLanguage ?? false,
+    vocabulariesOf: vocabularyChooser(options.vocabularies ?? config.vocabularies ?? true),
     // Whether a folder's file is taken, by the format its name tells (null: none), and the
     // format a file is checked as. --format changes the second only: it must not take images.
     formatOf: (file) => named(file) ?? knownFormat(file),
@@ -168,6 +176,10 @@ async function main(argv, io = {}) {
     for (const d of findDictionaries({ dirs })) await out.write(`${d.language}\t${d.dir ?? '(system)'}\n`);
     return finish(0);
   }
+  if (options.listVocabularies) {
+    await out.write(vocabularyTable());
+    return finish(0);
+  }
 
   let project = null;
   if (options.config) {
@@ -199,6 +211,7 @@ async function main(argv, io = {}) {
       dictionaryDirs: dirs,
       personalDictionary: settings.personal,
       backend: 'auto',
+      anyLanguage: settings.anyLanguage,
       // The run asks for the lists it prints itself, all at once over the pool; lists prepared
       // after each file's check would cost every file one suggestion's time (25 ms for en_US).
       backgroundSuggestions: false,
@@ -235,7 +248,7 @@ async function main(argv, io = {}) {
     };
 
     const cache = options.cache
-      ? new ResultCache(cacheFile(options.cacheLocation, cwd), settingKey({ version, languages, personal, projectWords: settings.projectWords }))
+      ? new ResultCache(cacheFile(options.cacheLocation, cwd), settingKey({ version, languages, personal, projectWords: [...settings.projectWords, JSON.stringify(options.vocabularies ?? project?.config.vocabularies ?? true)], anyLanguage: settings.anyLanguage }))
       : null;
     const suggest = settings.suggest > 0 ? suggester(service, settings.suggest) : null;
     // SARIF is one JSON document: its findings are written between a head and a tail, each
@@ -246,30 +259,35 @@ async function main(argv, io = {}) {
     if (sarif) await out.write(sarif.head);
     const unique = new Map();
     progress.start(entries);
+    if (options.detect) {
+      await detectLanguages(entries, { service, settings, options, stdin, out, problem });
+      entries.length = 0;
+    }
 
     // A file's findings: counted, then kept for --unique or printed.
     const take = async (entry, findings) => {
       if (findings.length && status === 0) status = 1;
       if (out.stopped) return;
       if (options.unique) {
-        for (const [line, column, word, span] of findings) {
+        for (const [line, column, word, span, language] of findings) {
           const seen = unique.get(word);
           if (seen) seen.count++;
-          else unique.set(word, { name: entry.name, file: entry.file, line, column, word, span, count: 1 });
+          else unique.set(word, { name: entry.name, file: entry.file, line, column, word, span, language, count: 1 });
         }
         return;
       }
-      const lists = suggest ? await suggest(findings.words) : new Map();
+      const lists = suggest ? await suggest(findings.words, findings.languages) : new Map();
       let batch = '';
       // One finding object, filled anew for each: a run over a warm cache prints tens of
       // thousands of findings, and its time goes mostly to collecting what it made.
-      const finding = { name: entry.name, file: entry.file, line: 0, column: 0, word: '', span: 0, suggestions: NONE };
+      const finding = { name: entry.name, file: entry.file, line: 0, column: 0, word: '', span: 0, language: undefined, suggestions: NONE };
       for (let i = 0; i < findings.length; i++) {
         finding.line = findings.lines[i];
         finding.column = findings.columns[i];
         finding.word = findings.words[i];
         finding.span = findings.spanAt(i);
-        finding.suggestions = lists.get(finding.word) ?? NONE;
+        finding.language = findings.languages[i];
+        finding.suggestions = lists.get(finding.language === undefined ? finding.word : `${finding.language}\u0000${finding.word}`) ?? NONE;
         batch += `${report(finding)}\n`;
         if (batch.length >= WRITE_BATCH) {
           progress.clear();
@@ -286,14 +304,16 @@ async function main(argv, io = {}) {
       // it: the rest is read, not checked.
       const readOnly = out.closed && status >= 1;
       const format = entry.stdin ? (options.format ?? 'plain') : settings.namedFormatOf(entry.file);
-      const words = inProject(entry) ? projectWords : noWords;
+      const place = placeWords(entry.stdin ? null : entry.file, inProject(entry) ? settings.projectWords : []);
+      const words = place.words.size > 0 ? place.words : noWords;
+      const vocabularies = settings.vocabulariesOf(entry.stdin ? null : entry.file, format);
       // A large file's findings go out part by part rather than all at the end, so they need not
       // all be held; it is first read through once to be sure it is text, since a file that is
       // not must print nothing.
       const streaming = !cache && !readOnly && entry.regular && entry.size > READ_WHOLE_BYTES;
       const notText = streaming ? await textProblem(entry.file) : null;
       const result = notText ? { failure: notText }
-        : await checkEntry(entry, { service, format, projectWords: words, cache, metadata: options.cacheStrategy === 'metadata', readOnly, stdin, progress, onPart: streaming ? (f) => take(entry, f) : null });
+        : await checkEntry(entry, { service, format, vocabularies, place: place.key, projectWords: words, cache, metadata: options.cacheStrategy === 'metadata', readOnly, stdin, progress, say, onPart: streaming ? (f) => take(entry, f) : null });
       progress.fileDone();
       if (result.failure) {
         problem(`cannot check ${entry.name}: ${result.failure}`);
@@ -303,9 +323,9 @@ async function main(argv, io = {}) {
       if (out.error) break;
     }
     if (options.unique && !out.stopped && unique.size) {
-      const lists = suggest ? await suggest([...unique.keys()]) : new Map();
+      const lists = suggest ? await suggest([...unique.keys()], [...unique.values()].map((u) => u.language)) : new Map();
       progress.clear();
-      await out.write(`${[...unique.values()].map((u) => report({ ...u, suggestions: lists.get(u.word) ?? [] })).join('\n')}\n`);
+      await out.write(`${[...unique.values()].map((u) => report({ ...u, suggestions: lists.get(u.language === undefined ? u.word : `${u.language}\u0000${u.word}`) ?? [] })).join('\n')}\n`);
     }
     if (sarif && !out.stopped) await out.write(sarif.tail);
     if (cache) {
@@ -323,6 +343,26 @@ async function main(argv, io = {}) {
     progress.clear();
   }
   return finish(status);
+}
+
+// --detect-language: each file's languages ranked, one line a file (an object with --json).
+async function detectLanguages(entries, { service, settings, options, stdin, out, problem }) {
+  for (const entry of entries) {
+    const format = entry.stdin ? (options.format ?? 'plain') : settings.namedFormatOf(entry.file);
+    let text = '';
+    try {
+      for await (const part of textParts(entry.stdin ? stdin : entry.file)) text += part.text;
+    } catch (error) {
+      if (error instanceof NotTextError) problem(`cannot check ${entry.name}: ${error.message}, skipped`);
+      else if (error.code) problem(`cannot check ${entry.name}: ${causeOf(error)}`);
+      else throw error;
+      continue;
+    }
+    const ranked = await (await service()).detectLanguage(text, { format });
+    await out.write(options.reporter === 'json'
+      ? `${JSON.stringify({ file: entry.name, languages: ranked })}\n`
+      : `${entry.name}: ${ranked.map(({ language, score }) => `${language} ${score.toFixed(2)}`).join(', ')}\n`);
+  }
 }
 
 // The personal words, as the service will read them (a FIFO or a device is refused, never read);
@@ -356,11 +396,13 @@ class Findings {
     this.columns = [];
     this.words = [];
     this.spans = new Map(); // index -> span, where it is not the word's length
+    // The language that judged each, where several are on (else undefined).
+    this.languages = [];
   }
 
   static from(entries) {
     const findings = new Findings();
-    for (const [line, column, word, span] of entries) findings.push(line, column, word, span ?? word.length);
+    for (const [line, column, word, span, language] of entries) findings.push(line, column, word, span ?? word.length, language);
     return findings;
   }
 
@@ -368,25 +410,26 @@ class Findings {
     return this.words.length;
   }
 
-  push(line, column, word, span) {
+  push(line, column, word, span, language) {
     if (span !== word.length) this.spans.set(this.words.length, span);
     this.lines.push(line);
     this.columns.push(column);
     this.words.push(word);
+    this.languages.push(language);
   }
 
   spanAt(i) {
     return this.spans.get(i) ?? this.words[i].length;
   }
 
-  // [line, column, word, span]
+  // [line, column, word, span, language (undefined unless several languages are on)]
   * [Symbol.iterator]() {
-    for (let i = 0; i < this.words.length; i++) yield [this.lines[i], this.columns[i], this.words[i], this.spans.get(i) ?? this.words[i].length];
+    for (let i = 0; i < this.words.length; i++) yield [this.lines[i], this.columns[i], this.words[i], this.spanAt(i), this.languages[i]];
   }
 
-  // For the cache: [line, column, word], with the span only where it differs.
+  // For the cache: [line, column, word, span?, language?], the span only where it differs.
   entries() {
-    return this.words.map((word, i) => (this.spans.has(i) ? [this.lines[i], this.columns[i], word, this.spans.get(i)] : [this.lines[i], this.columns[i], word]));
+    return this.words.map((word, i) => [this.lines[i], this.columns[i], word, this.spans.get(i), this.languages[i]]);
   }
 }
 
@@ -404,12 +447,12 @@ function own(word) {
 
 // One file's findings (project words left out), or { failure }. With `onPart`, each part's
 // findings go to it as soon as they are known, and none are returned.
-async function checkEntry(entry, { service, format, projectWords, cache, metadata, readOnly, stdin, progress, onPart }) {
+async function checkEntry(entry, { service, format, vocabularies, place, projectWords, cache, metadata, readOnly, stdin, progress, say, onPart }) {
   let id;
   try {
     // With the metadata strategy an unchanged file is known without reading it.
     if (cache && metadata && entry.regular) {
-      id = ResultCache.metadataId(cache.relative(entry.file), entry, format, projectWords.size > 0);
+      id = ResultCache.metadataId(cache.relative(entry.file), entry, `${format}:${vocabularies.join(',')}:${place}`, projectWords.size > 0);
       const known = cache.get(id);
       if (known) {
         progress.bytes(entry.size);
@@ -422,7 +465,7 @@ async function checkEntry(entry, { service, format, projectWords, cache, metadat
     if (entry.regular && entry.size <= READ_WHOLE_BYTES) source = fs.readFileSync(entry.file);
     if (cache && !entry.stdin && id === undefined) {
       const hash = Buffer.isBuffer(source) ? ResultCache.hashBytes(source) : await hashOf(source);
-      id = ResultCache.id(hash, format, projectWords.size > 0);
+      id = ResultCache.id(hash, `${format}:${vocabularies.join(',')}:${place}`, projectWords.size > 0);
       const known = cache.get(id);
       if (known) {
         progress.bytes(entry.size);
@@ -434,12 +477,25 @@ async function checkEntry(entry, { service, format, projectWords, cache, metadat
     for await (const part of textParts(source, { onBytes: (n) => progress.bytes(n) })) {
       if (readOnly) continue;
       where.part(part.text, part.offset);
-      const found = await (await service()).check(part.text, { format });
-      for (const { start, end, word } of found) {
+      const found = await (await service()).check(part.text, { format, vocabularies });
+      // Directives and the code's names hold in the part they stand in (a whole file up to
+      // 256 Ki characters).
+      // (Positions are asked in text order: the unknown directives in turn with the words.)
+      const problems = found.problems;
+      let p = 0;
+      const sayProblems = (before) => {
+        for (; p < problems.length && problems[p].start <= before; p++) {
+          const { line, column } = where.at(part.offset + problems[p].start);
+          say(`${entry.name}:${line}:${column}: ${problems[p].message}`);
+        }
+      };
+      for (const { start, end, word, language } of found) {
+        sayProblems(start);
         if (projectWords.has(word.normalize('NFC'))) continue;
         const { line, column } = where.at(part.offset + start);
-        findings.push(line, column, own(word), end - start);
+        findings.push(line, column, own(word), end - start, language);
       }
+      sayProblems(Infinity);
       if (onPart) {
         await onPart(findings);
         findings = new Findings();

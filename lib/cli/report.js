@@ -11,16 +11,19 @@ const escapeProperty = (s) => escapeData(s).replace(/:/g, '%3A').replace(/,/g, '
 
 const times = (count) => (count === 1 ? 'once' : `${count} times`);
 
-// One finding: { name, line, column, word, suggestions, count? } -> one line.
+// One finding: { name, line, column, word, language?, suggestions, count? } -> one line (language:
+// the one that judged the word, where several are on).
 const REPORTERS = {
   text({ name, line, column, word, suggestions, count }) {
     const counted = count === undefined ? '' : ` (${times(count)})`;
     return `${name}:${line}:${column}: ${word}${counted}${suggestions.length ? ` -> ${suggestions.join(', ')}` : ''}`;
   },
-  json({ name, line, column, word, suggestions, count }) {
-    return JSON.stringify(count === undefined
-      ? { file: name, line, column, word, suggestions }
-      : { file: name, line, column, word, suggestions, count });
+  json({ name, line, column, word, language, suggestions, count }) {
+    const entry = { file: name, line, column, word };
+    if (language !== undefined) entry.language = language;
+    entry.suggestions = suggestions;
+    if (count !== undefined) entry.count = count;
+    return JSON.stringify(entry);
   },
   github({ name, line, column, word, suggestions, count }) {
     // Annotations name files from the repository's root, with forward slashes.
@@ -58,7 +61,7 @@ function sarifLog({ version, cwd }) {
     if (path.isAbsolute(relative.join('/'))) return { uri: pathToFileURL(file).href };
     return { uri: relative.map(encodeURIComponent).join('/'), uriBaseId: 'SRCROOT' };
   };
-  const result = ({ file, line, column, word, span, suggestions, count }) => {
+  const result = ({ file, line, column, word, span, language, suggestions, count }) => {
     const artifactLocation = artifactOf(file);
     const region = { startLine: line, startColumn: column, endLine: line, endColumn: column + (span ?? word.length) };
     const counted = count === undefined ? '' : ` (${times(count)})`;
@@ -70,6 +73,8 @@ function sarifLog({ version, cwd }) {
       message: { text: `Misspelled word "${word}"${counted}${hint}` },
       locations: [{ physicalLocation: { artifactLocation, region } }],
     };
+    // Where several languages are on, the one that judged the word.
+    if (language !== undefined) entry.properties = { language };
     if (suggestions.length) {
       entry.fixes = suggestions.map((suggestion) => ({
         description: { text: `Replace with "${suggestion}"` },

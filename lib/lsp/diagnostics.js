@@ -16,8 +16,11 @@ const GROUP = 64;
 // changed none of them hears "unchanged".
 const resultIdOf = (itemsJson) => crypto.createHash('sha1').update(itemsJson).digest('base64url');
 
-function diagnostic(word, range, severity) {
-  return { range, severity, source: 'spellshell', message: `"${word}" is misspelled`, data: word };
+// `language`: the language that judged the word, where several are on; it is named in the
+// message, and kept with the word in `data` for the quick fixes (its corrections first).
+function diagnostic(word, range, severity, language) {
+  if (language === undefined) return { range, severity, source: 'spellshell', message: `"${word}" is misspelled`, data: word };
+  return { range, severity, source: 'spellshell', message: `"${word}" is misspelled (${language})`, data: { word, language } };
 }
 
 function sameArrays(kept, results, from) {
@@ -31,15 +34,16 @@ class DiagnosticsWriter {
     this.groups = []; // by group: { key, line, results (the blocks' arrays), json }
   }
 
-  // `shown(word)`: whether a word is shown (not ignored); `key` names what shown() and
+  // `shown(word, offset)`: whether a word is shown (not ignored); `key` names what shown() and
   // `severity` depend on: kept text written under another key is written anew.
   paramsJson(document, result, options) {
     const version = Number.isInteger(result.version) ? `"version":${result.version},` : '';
     return `{"uri":${JSON.stringify(document.uri)},${version}"diagnostics":${this.itemsJson(document, result, options)}}`;
   }
 
-  // The diagnostics alone, as a JSON array.
-  itemsJson(document, result, { severity, shown, key }) {
+  // The diagnostics alone, as a JSON array. `extra`: more diagnostics (objects), after the
+  // misspellings.
+  itemsJson(document, result, { severity, shown, key, extra = [] }) {
     const { starts, results } = result;
     const parts = [];
     const groups = [];
@@ -59,6 +63,7 @@ class DiagnosticsWriter {
       if (group.json !== '') parts.push(group.json);
     }
     this.groups = groups;
+    for (const more of extra) parts.push(JSON.stringify(more));
     return `[${parts.join(',')}]`;
   }
 
@@ -69,9 +74,9 @@ class DiagnosticsWriter {
     if (fragment === undefined || fragment.line !== line || fragment.key !== key) {
       const diagnostics = [];
       for (const m of misspellings) {
-        if (!shown(m.word)) continue;
+        if (!shown(m.word, start + m.start)) continue;
         const range = { start: document.positionAt(start + m.start), end: document.positionAt(start + m.end) };
-        diagnostics.push(JSON.stringify(diagnostic(m.word, range, severity)));
+        diagnostics.push(JSON.stringify(diagnostic(m.word, range, severity, m.language)));
       }
       fragment = { line, key, json: diagnostics.join(',') };
       this.fragments.set(misspellings, fragment);

@@ -68,13 +68,25 @@ async function fileItemsJson(file, context, severity, stillWanted) {
     for await (const part of textParts(file)) {
       if (!stillWanted()) return null;
       where.part(part.text, part.offset);
-      const found = await context.service.check(part.text, { format: context.format });
-      for (const { start, end, word } of found) {
+      // Directives and the code's names hold in the part they stand in, as on the command line.
+      const found = await context.service.check(part.text, { format: context.format, vocabularies: context.vocabularies });
+      const problems = found.problems ?? [];
+      // Positions are asked in text order: the unknown directives in turn with the words.
+      let p = 0;
+      const problemsBefore = (offset) => {
+        for (; p < problems.length && problems[p].start <= offset; p++) {
+          const range = { start: where.at(part.offset + problems[p].start), end: where.at(part.offset + problems[p].end) };
+          items.push(JSON.stringify({ range, severity: 2, source: 'spellshell', code: 'unknown-directive', message: problems[p].message }));
+        }
+      };
+      for (const { start, end, word, language } of found) {
+        problemsBefore(start);
         if (context.projectWords.has(word.normalize('NFC'))) continue;
         const from = where.at(part.offset + start);
         const to = where.at(part.offset + end);
-        items.push(JSON.stringify(diagnostic(word, { start: from, end: to }, severity)));
+        items.push(JSON.stringify(diagnostic(word, { start: from, end: to }, severity, language)));
       }
+      problemsBefore(Infinity);
     }
   } catch (error) {
     if (error instanceof NotTextError || error.code) return '[]';

@@ -12,6 +12,8 @@ const { DiagnosticsWriter, diagnostic, resultIdOf } = require('./diagnostics');
 const { Pulls } = require('./pull');
 const { codeActions, COMMANDS } = require('./code-actions');
 const { readSettings, sectionOf } = require('./settings');
+const { DocumentLayer } = require('./document-layer');
+const { ignoreInFile, ignoreLine } = require('./directive-edits');
 const { uriToPath, samePath } = require('./uri');
 const { Workspace } = require('./workspace');
 const { version } = require('../../package.json');
@@ -362,6 +364,7 @@ class Server {
       ignored: new PersonalWords(),
       ignoredList: [],
       diagnostics: new DiagnosticsWriter(),
+      layer: new DocumentLayer(), // the whole text's directives and names
       generation: 0, // counts the changes of what is shown: words ignored, project words
       retries: RETRIES,
       timer: null,
@@ -451,7 +454,7 @@ class Server {
     if (document.closed || document.content.version !== startedAt || document.timer) return undefined;
     if (!context.service || context.excluded) return this.publishEmpty(document);
     try {
-      await document.check.run(document.content, context.service, context.format, () => this.publish(document));
+      await document.check.run(document.content, context.service, context.format, () => this.publish(document), context.vocabularies);
     } catch (error) {
       if (error?.name === 'AbortError' || document.closed) return undefined;
       if (document.retries-- > 0) {
@@ -488,16 +491,19 @@ class Server {
     });
   }
 
-  // How the document's misspellings are written: the severity, the words shown (not ignored
-  // in it nor listed by its project), and the key of both for the writer's kept pieces.
+  // How the document's misspellings are written: the severity, the words shown (not ignored in
+  // it, nor listed by its project, nor known or skipped by the whole text's directives and
+  // names), the key of those for the writer's kept pieces, and the directive problems.
   diagnosticOptions(document, context) {
+    const layer = document.layer.of(document.content, context.format);
     return {
       severity: this.settings.severity,
-      key: `${this.settings.severity} ${document.generation}`,
-      shown: (word) => {
+      key: `${this.settings.severity} ${document.generation} ${layer.key}`,
+      shown: (word, offset) => {
         const nfc = word.normalize('NFC');
-        return !document.ignored.has(nfc) && !context.projectWords.has(nfc);
+        return !document.ignored.has(nfc) && !context.projectWords.has(nfc) && !layer.known(word) && !layer.skipped(offset);
       },
+      extra: layer.problems.map((problem) => directiveDiagnostic(document.content, problem)),
     };
   }
 
@@ -516,15 +522,20 @@ class Server {
     // when a client drops `data`); an editor that sends none gets those of the last check
     // under the range, when it is up to date.
     let misspelled = (Array.isArray(params.context?.diagnostics) ? params.context.diagnostics : [])
-      .filter((d) => d?.source === 'spellshell' && isRange(d.range))
-      .map((d) => ({ diagnostic: d, range: d.range, word: typeof d.data === 'string' ? d.data : this.wordAt(text, d.range) }));
+      .filter((d) => d?.source === 'spellshell' && d.code !== UNKNOWN_DIRECTIVE && isRange(d.range))
+      .map((d) => ({
+        diagnostic: d,
+        range: d.range,
+        word: typeof d.data === 'string' ? d.data : typeof d.data?.word === 'string' ? d.data.word : this.wordAt(text, d.range),
+        language: typeof d.data?.language === 'string' ? d.data.language : undefined,
+      }));
     const result = document.check.result;
     if (misspelled.length === 0 && result?.version === text.version) {
       const from = text.offsetAt(params.range.start);
       const to = text.offsetAt(params.range.end);
-      misspelled = result.misspellings.filter(({ start, end }) => start <= to && end >= from).map(({ start, end, word }) => {
+      misspelled = result.misspellings.filter(({ start, end }) => start <= to && end >= from).map(({ start, end, word, language }) => {
         const range = { start: text.positionAt(start), end: text.positionAt(end) };
-        return { diagnostic: diagnostic(word, range, this.settings.severity), range, word };
+        return { diagnostic: diagnostic(word, range, this.settings.severity, language), range, word, language };
       });
     }
     // A word that is no longer where the editor saw it gets no replacement (the commands still
@@ -535,13 +546,23 @@ class Server {
       uri: text.uri,
       version: text.version,
       misspelled,
-      suggestionsOf: (word) => {
+      suggestionsOf: (word, language) => {
         if (!service || token.cancelled) return Promise.resolve([]);
-        return service.suggest(word, { limit: context.suggestions }).catch(() => []);
+        // A language that is no longer the service's (the settings changed) is passed over.
+        return service.suggest(word, { limit: context.suggestions, language }).catch(() => service.suggest(word, { limit: context.suggestions })).catch(() => []);
       },
       project: Boolean(this.workspace.projectDirOf(document.path, context)),
+      directives: {
+        ignoreInFile: (word) => this.edit(text, ignoreInFile(text.text, context.format, word)),
+        ignoreLine: (range) => this.edit(text, ignoreLine(text.text, context.format, text.offsetAt(range.start))),
+      },
       versioned: Boolean(this.clientCapabilities.workspace?.workspaceEdit?.documentChanges),
     });
+  }
+
+  // An edit in offsets as one in positions.
+  edit(text, { offset, end, newText }) {
+    return { range: { start: text.positionAt(offset), end: text.positionAt(end) }, newText };
   }
 
   wordAt(text, range) {
@@ -583,6 +604,13 @@ class Server {
       }
     }
   }
+}
+
+// An unknown directive (`spellshell:ignor`): a warning of its own, which no quick fix for
+// misspellings answers.
+const UNKNOWN_DIRECTIVE = 'unknown-directive';
+function directiveDiagnostic(text, { start, end, message }) {
+  return { range: { start: text.positionAt(start), end: text.positionAt(end) }, severity: 2, source: 'spellshell', code: UNKNOWN_DIRECTIVE, message };
 }
 
 module.exports = { Server };

@@ -3,6 +3,15 @@
 // file, and the spell services, one per set of options (languages, dictionary folders, personal
 // file), opened once and shared by the documents that need the same.
 const path = require('node:path');
+const { vocabulariesFor, languageIdForPath } = require('../words/vocabularies');
+const { packageWords } = require('../project/package-words');
+
+// The vocabularies of a document: by its format and language id (true), none (false), or those
+// named.
+function vocabularyNames(setting, format, languageId) {
+  if (setting === true) return vocabulariesFor(format, languageId);
+  return setting === false ? [] : setting;
+}
 const { PersonalWords } = require('../words/personal-words');
 const { formatForLanguageId, formatForPath, FORMATS } = require('../formats');
 const { findProjectConfig, defaultPersonalFile } = require('../project/project-config');
@@ -74,9 +83,10 @@ class Workspace {
   }
 
   // What a document ({ path, languageId }) is checked with under these settings: its service,
-  // format, project, the words never reported there (the project's), the suggestions to offer.
-  // A file read from disk has no language id (null): its name tells its format. `projects`:
-  // where project configs are kept per folder (a workspace pull keeps its own).
+  // format, project, the words never reported there (the project's, its package's names, the
+  // file's base name), the vocabularies, the suggestions to offer. A file read from disk has no
+  // language id (null): its name tells its format. `projects`: where project configs are kept
+  // per folder (a workspace pull keeps its own).
   async contextOf(document, settings, projects = this.projects) {
     const project = await this.projectFor(document.path, projects);
     const config = project?.config ?? {};
@@ -86,7 +96,12 @@ class Workspace {
     // No lists prepared in the background: one being computed (25 ms for en_US, 100 for fr_FR)
     // holds up the next check, and an editor checks after every keystroke; a quick fix computes
     // its lists when asked, over the service's pool.
-    const options = { languages, dictionaryDirs: settings.dictionaryDirs, backgroundSuggestions: false };
+    const options = {
+      languages,
+      dictionaryDirs: settings.dictionaryDirs,
+      anyLanguage: typeof config.anyLanguage === 'boolean' ? config.anyLanguage : settings.anyLanguage,
+      backgroundSuggestions: false,
+    };
     if (personal !== null) options.personalDictionary = personal;
     const entry = this.serviceFor(options);
     // The project's own patterns speak of its files by name, and so come before the editor's
@@ -102,7 +117,9 @@ class Workspace {
       format: FORMATS.includes(format) ? format : 'plain',
       excluded,
       project,
-      projectWords: new PersonalWords([...(config.words ?? []), ...(config.ignoreWords ?? [])]),
+      projectWords: new PersonalWords([...(config.words ?? []), ...(config.ignoreWords ?? []), ...(file ? packageWords(file) : [])]),
+      // A file read from disk: the language id an editor would give it.
+      vocabularies: vocabularyNames(config.vocabularies ?? settings.vocabularies, format, document.languageId ?? (file ? languageIdForPath(file) : undefined)),
       suggestions: Number.isInteger(config.suggest) && config.suggest >= 0 ? config.suggest : settings.suggestions,
     };
   }

@@ -2,10 +2,15 @@
 // The checking itself, on whichever thread owns the checkers: one add-on Spellchecker per
 // language, the personal words, and the rules that combine them.
 const { Spellchecker } = require('../dictionaries/addon');
+const { LanguageChooser, ParagraphJudge } = require('../dictionaries/paragraph-language');
 const { PersonalWords } = require('../words/personal-words');
 const { WordScanner, camelParts } = require('../words/tokenizer');
 const { proseOf, FORMATS } = require('../formats');
-const { sourceRange } = require('../formats/prose');
+const { sourceRange, viewOffset } = require('../formats/prose');
+const { unitStarts, MarkCursor } = require('./units');
+const { VocabularyStore } = require('../words/vocabularies');
+const { documentWords, SkipCursor } = require('../words/document-words');
+const { KnownWords } = require('../words/known-words');
 
 // A part of a camelCase identifier shorter than this is not judged: a lone letter is a prefix
 // (iPhone, eMail, xPosition), never a word one could misspell.
@@ -21,6 +26,11 @@ const CACHE_LIMIT = 200000;
 // How long a check works before it lets other events in (an abort, in the worker; the caller's
 // own events, on the calling thread).
 const SLICE_MS = 8;
+// A verdict of the paragraph judging: the mask of the languages that accept a word in the low
+// bits, that of the languages it is a common word of from COMMON_SHIFT on.
+const COMMON_SHIFT = 15;
+const MASK = (1 << COMMON_SHIFT) - 1;
+const MAX_PARAGRAPH_LANGUAGES = COMMON_SHIFT;
 
 function loadChecker(info) {
   const checker = info.backend === 'system' ? new Spellchecker() : new Spellchecker(true);
@@ -49,6 +59,9 @@ class Engine {
   // languages: DictionaryInfo[] (already resolved); personal: the personal words.
   constructor({ languages, personal = [] }) {
     this.cache = new Map();
+    // The vocabularies' lists, each read when a check first asks for it (an engine that only
+    // computes suggestions never does).
+    this.vocabularies = new VocabularyStore();
     this.setLanguages(languages);
     this.setPersonal(personal);
   }
@@ -66,6 +79,12 @@ class Engine {
     this.checkers = checkers;
     this.languages = languages;
     this.cache.clear();
+    // With several languages, each paragraph is judged in its own (unless a check asks for the
+    // union): verdicts are then masks of the languages that accept a word, kept apart from the
+    // union's. Masks and the common-word bits share one number: 15 languages at most.
+    this.chooser = languages.length > 1 && languages.length <= MAX_PARAGRAPH_LANGUAGES ? new LanguageChooser(languages) : null;
+    this.all = (1 << languages.length) - 1;
+    this.masks = new Map();
   }
 
   // Lets go of every dictionary; the engine is not used afterwards (until setLanguages).
@@ -77,6 +96,7 @@ class Engine {
   setPersonal(words) {
     this.personal = new PersonalWords(words);
     this.cache.clear();
+    this.masks?.clear();
   }
 
   // `word` in NFC form.
@@ -94,8 +114,68 @@ class Engine {
     return !this.personal.has(straight) && this.rejectedByAll(straight);
   }
 
+  // Whether a dictionary knows `word` with one more letter somewhere (`locl`: local): then a
+  // short keyword of the same spelling is more likely that word mistyped.
+  oneLetterShort(word) {
+    const lower = word.toLowerCase();
+    if (word.length > 1 && word === word.toUpperCase()) return false; // an acronym, written so
+    for (let at = 0; at <= lower.length; at++) {
+      for (let c = 97; c <= 122; c++) {
+        if (!this.rejectedByAll(lower.slice(0, at) + String.fromCharCode(c) + lower.slice(at))) return true;
+      }
+    }
+    return false;
+  }
+
   isMisspelled(word) {
     return this.judge(word.normalize('NFC'));
+  }
+
+  // `word` in NFC form: the languages that accept it, as a mask (all of them for a personal
+  // word; a word with ’ counts as accepted where its form with ' is).
+  maskOf(word) {
+    if (this.personal.has(word)) return this.all;
+    let mask = 0;
+    for (let i = 0; i < this.checkers.length; i++) if (!this.checkers[i].isMisspelled(word)) mask |= 1 << i;
+    if (mask === this.all || !word.includes('’')) return mask;
+    const straight = word.replace(/’/g, "'");
+    if (this.personal.has(straight)) return this.all;
+    for (let i = 0; i < this.checkers.length; i++) if ((mask & (1 << i)) === 0 && !this.checkers[i].isMisspelled(straight)) mask |= 1 << i;
+    return mask;
+  }
+
+  // verdict() with masks: the mask of the languages that accept the word, with the mask of the
+  // languages it is a common word of above bit COMMON_SHIFT; or for a camelCase identifier that
+  // no language knows whole, its parts that some language may reject, as [start, end, mask, …].
+  paragraphVerdict(word) {
+    const mask = this.maskOf(word.normalize('NFC'));
+    const parts = mask === 0 ? camelParts(word) : null;
+    if (parts === null) return mask | (this.chooser.commonMask(word.toLowerCase()) << COMMON_SHIFT);
+    const judged = [];
+    for (const [start, end] of parts) {
+      if (end - start < SHORTEST_PART) continue;
+      const part = word.slice(start, end);
+      if (CAPITALS.test(part)) continue;
+      let partMask = this.maskOf(part.normalize('NFC'));
+      if (part.length <= 5) partMask |= this.maskOf(part.toUpperCase().normalize('NFC'));
+      if (partMask !== this.all) judged.push(start, end, partMask);
+    }
+    return judged.length === 0 ? this.all : judged;
+  }
+
+  // The service's languages ranked by how much of `text` (read as `format`) reads as each:
+  // [{ language, score }], scores from 0 to 1 summing to 1, best first.
+  detectLanguage(text, { format = 'plain' } = {}) {
+    if (!FORMATS.includes(format)) throw new TypeError(`format must be one of ${FORMATS.join(', ')}`);
+    if (this.chooser === null) return this.languages.map((info, i) => ({ language: info.language, score: i === 0 ? 1 : 0 }));
+    const prose = proseOf(format, text);
+    const scanner = new WordScanner(prose === null ? text : prose.text);
+    const scores = new Float64Array(this.languages.length);
+    while (scanner.next()) {
+      const verdict = this.paragraphVerdict(scanner.word);
+      if (typeof verdict === 'number') this.chooser.add(scores, verdict & MASK, verdict >>> COMMON_SHIFT);
+    }
+    return this.chooser.rank(scores);
   }
 
   // A word as the tokeniser found it: false (accepted), true (rejected), or for an identifier in
@@ -124,11 +204,19 @@ class Engine {
 
   // The misspellings of `text` read as `format` as [start, end, …] offsets in an Int32Array, and
   // `words`: [index, word] for the misspellings whose word was decoded (an entity) and so
-  // differs from the text at its offsets. Works in slices of SLICE_MS; `isAborted()` is asked
-  // between them, and true ends the check with `undefined`.
-  async check(text, { format = 'plain', isAborted = () => false } = {}) {
+  // differs from the text at its offsets. With several languages judged paragraph by paragraph
+  // (not `anyLanguage`), also `languages`: per misspelling the index of the language that judged
+  // it, into `names`. Works in slices of SLICE_MS; `isAborted()` is asked between them, and true
+  // ends the check with `undefined`.
+  // `vocabularies`: the names of the lists whose words are known too; `directives`: whether
+  // the text's directives are followed; `own`: whether the names of its code are known in its
+  // prose. The result also holds the unknown directives (`problems`), with source offsets.
+  async check(text, { format = 'plain', anyLanguage = false, vocabularies = [], directives = true, own = true, isAborted = () => false } = {}) {
     if (!FORMATS.includes(format)) throw new TypeError(`format must be one of ${FORMATS.join(', ')}`);
     const prose = proseOf(format, text);
+    const document = documentWords(text, prose, { directives, own });
+    const known = new KnownWords([...document.lists, ...this.vocabularies.lists(vocabularies)], this.vocabularies.doubtful(vocabularies), (word) => !this.oneLetterShort(word));
+    const skip = document.skip.length > 0 ? new SkipCursor(document.skip) : null;
     // The format read the whole text in one piece (some hundred milliseconds for 5 MB): an
     // abort meanwhile is seen now, before the words.
     if (prose !== null && text.length > 65536) {
@@ -139,27 +227,88 @@ class Engine {
     const decodes = prose === null ? [] : prose.decodes;
     const scanner = new WordScanner(view);
     const cache = this.cache;
+    const byParagraph = this.chooser !== null && !anyLanguage;
     let offsets = new Int32Array(64);
+    // With byParagraph: per misspelling, the index of the language that judged it.
+    let judgedBy = new Uint8Array(byParagraph ? 32 : 0);
     let count = 0;
     const decodedWords = [];
     let sliceStart = Date.now();
     let sinceClock = 0;
-    const report = (start, end, word) => {
+    const report = (start, end, word, language) => {
       if (count * 2 === offsets.length) {
         const grown = new Int32Array(offsets.length * 2);
         grown.set(offsets);
         offsets = grown;
+        if (byParagraph) {
+          const languages = new Uint8Array(count * 2);
+          languages.set(judgedBy);
+          judgedBy = languages;
+        }
       }
+      let decoded = false;
       if (decodes.length > 0) {
         const range = sourceRange(decodes, start, end);
-        if (range.decoded) decodedWords.push([count, word]);
+        decoded = range.decoded;
         start = range.start;
         end = range.end;
       }
+      if (skip !== null && skip.skipped(start)) return;
+      if (decoded) decodedWords.push([count, word]);
+      if (byParagraph) judgedBy[count] = language;
       offsets[count * 2] = start;
       offsets[count * 2 + 1] = end;
       count++;
     };
+    const result = () => {
+      const found = { offsets: offsets.slice(0, count * 2), words: decodedWords, problems: document.problems };
+      if (byParagraph) {
+        found.languages = judgedBy.slice(0, count);
+        found.names = this.languages.map((info) => info.language);
+      }
+      return found;
+    };
+    if (byParagraph) {
+      const judge = new ParagraphJudge(this.chooser, report, (word, index) => !this.checkers[index].isMisspelled(word.normalize('NFC')), (word) => known.has(word));
+      // A language directive wins over the format's marks (an HTML lang) from where it stands,
+      // and a unit starts there.
+      const directed = languageDirectives(document.languages, text.length, prose);
+      const blocks = prose === null ? [] : prose.blocks;
+      const units = unitStarts(view, directed.length === 0 ? blocks : [...blocks, ...directed.map((mark) => mark.from)].sort((a, b) => a - b));
+      const marks = new MarkCursor([directed, prose === null ? [] : prose.marks], (name) => this.chooser.languageNamed(name));
+      const masks = this.masks;
+      let unit = 0;
+      let unitStart = -1;
+      while (scanner.next()) {
+        const start = scanner.start;
+        if (unit < units.length && start >= units[unit]) {
+          judge.endUnit(marks.at(unitStart));
+          while (unit < units.length && start >= units[unit]) unit++;
+          unitStart = -1;
+        }
+        if (unitStart < 0) unitStart = start;
+        const word = scanner.word;
+        let verdict = masks.get(word);
+        if (verdict === undefined) {
+          verdict = this.paragraphVerdict(word);
+          if (masks.size >= CACHE_LIMIT) masks.clear();
+          masks.set(word, verdict);
+        }
+        if (typeof verdict === 'number') judge.add(start, scanner.end, word, verdict & MASK, verdict >>> COMMON_SHIFT);
+        else judge.add(start, scanner.end, word, verdict, 0);
+        if (++sinceClock >= 1024) {
+          sinceClock = 0;
+          if (Date.now() - sliceStart >= SLICE_MS) {
+            await yieldToEvents();
+            if (isAborted()) return undefined;
+            sliceStart = Date.now();
+          }
+        }
+      }
+      judge.endUnit(marks.at(unitStart));
+      judge.finish();
+      return result();
+    }
     while (scanner.next()) {
       const word = scanner.word;
       let rejected = cache.get(word);
@@ -168,10 +317,12 @@ class Engine {
         if (cache.size >= CACHE_LIMIT) cache.clear();
         cache.set(word, rejected);
       }
-      if (rejected === true) report(scanner.start, scanner.end, word);
-      else if (rejected !== false) {
+      if (rejected === true) {
+        if (!known.has(word)) report(scanner.start, scanner.end, word);
+      } else if (rejected !== false && !known.has(word)) {
         for (let i = 0; i < rejected.length; i += 2) {
-          report(scanner.start + rejected[i], scanner.start + rejected[i + 1], word.slice(rejected[i], rejected[i + 1]));
+          const part = word.slice(rejected[i], rejected[i + 1]);
+          if (!known.has(part)) report(scanner.start + rejected[i], scanner.start + rejected[i + 1], part);
         }
       }
       if (++sinceClock >= 1024) {
@@ -183,19 +334,41 @@ class Engine {
         }
       }
     }
-    return { offsets: offsets.slice(0, count * 2), words: decodedWords };
+    return result();
   }
 }
 
+// The language directives of a text (`spellshell:language de_DE`, each over the comment or line
+// it stands in) as marks in view offsets: each holds from where it stands to the next one, or to
+// the end (`auto` gives the choice back to the words).
+function languageDirectives(found, length, prose) {
+  if (found.length === 0) return [];
+  const view = prose === null ? (at) => at : (at) => viewOffset(prose.decodes, at);
+  const sorted = [...found].sort((a, b) => a.start - b.start);
+  const marks = [];
+  sorted.forEach(({ start, language }, i) => {
+    const to = i + 1 < sorted.length ? sorted[i + 1].start : length;
+    if (language.toLowerCase() !== 'auto') marks.push({ from: view(start), to: view(to), language });
+  });
+  return marks;
+}
+
 // Each language's corrections in turn (the first of each, then the second of each, …), without
-// repeats, at most `limit`. A language without a list (not ready) is passed over.
-function mergeSuggestions(lists, limit) {
+// repeats, at most `limit`; with `first` (a language's index), all of that language's
+// corrections before the others'. A language without a list (not ready) is passed over.
+function mergeSuggestions(lists, limit, first) {
   const merged = new Set();
+  if (first !== undefined && lists[first]) {
+    for (const suggestion of lists[first]) {
+      if (merged.size >= limit) break;
+      merged.add(suggestion);
+    }
+  }
   let longest = 0;
   for (let l = 0; l < lists.length; l++) if (lists[l]) longest = Math.max(longest, lists[l].length);
   for (let i = 0; i < longest && merged.size < limit; i++) {
     for (let l = 0; l < lists.length && merged.size < limit; l++) {
-      if (lists[l] && i < lists[l].length) merged.add(lists[l][i]);
+      if (l !== first && lists[l] && i < lists[l].length) merged.add(lists[l][i]);
     }
   }
   return [...merged];
@@ -204,7 +377,7 @@ function mergeSuggestions(lists, limit) {
 // The Misspelling objects of a check's result, built in slices of SLICE_MS: a result of a
 // million misspellings must not hold up the caller's thread in one piece either. (A count of
 // entries per slice is no bound: as the heap fills, the collector makes each entry dearer.)
-async function misspellingsOf(text, { offsets, words = [] }) {
+async function misspellingsOf(text, { offsets, words = [], languages, names }) {
   const result = new Array(offsets.length / 2);
   const decoded = new Map(words);
   let sliceStart = Date.now();
@@ -212,6 +385,7 @@ async function misspellingsOf(text, { offsets, words = [] }) {
     const start = offsets[i];
     const end = offsets[i + 1];
     const entry = { start, end, word: decoded.size > 0 && decoded.has(i / 2) ? decoded.get(i / 2) : text.slice(start, end) };
+    if (languages !== undefined) entry.language = names[languages[i / 2]];
     result[i / 2] = entry;
     if (i % 512 === 510 && Date.now() - sliceStart >= SLICE_MS) {
       await yieldToEvents();

@@ -272,11 +272,18 @@ const CAMEL = /\p{Ll}\p{M}*\p{Lu}|\p{Lu}\p{Lu}\p{Ll}/u;
 const CAMEL_PART = /\p{Lu}+(?=\p{Lu}\p{Ll})|\p{Lu}[\p{Ll}\p{M}'’]+|\p{Lu}+|[^\p{Lu}]+/gu;
 
 // The parts of an identifier written in camelCase or PascalCase, as [start, end] within the
-// word, or null when the word is not written so.
+// word, or null when the word is not written so. Like every word, a part starts with a letter
+// and does not end on an apostrophe: the lower-case run after a run of capitals may begin with
+// the apostrophe or the marks that followed them (`𝐀İ'ßß` is `𝐀İ` and `ßß`).
 function camelParts(word) {
   if (!CAMEL.test(word)) return null;
   const parts = [];
-  for (const match of word.matchAll(CAMEL_PART)) parts.push([match.index, match.index + match[0].length]);
+  for (const match of word.matchAll(CAMEL_PART)) {
+    const part = match[0];
+    const lead = PIECE_LEAD.exec(part)[0].length;
+    const trail = PIECE_TRAIL.exec(part)[0].length;
+    if (lead + trail < part.length) parts.push([match.index + lead, match.index + part.length - trail]);
+  }
   return parts;
 }
 

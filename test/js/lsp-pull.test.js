@@ -61,9 +61,9 @@ suite('language server: textDocument/diagnostic', () => {
 
   test('a file that is not open is read from disk; a URI that names no file is refused', async (t) => {
     const { client, uri, dir } = await setUp(t);
-    fs.writeFileSync(path.join(dir, 'disk.md'), '# Title\n\nThe wrod.\n\n```\nqwzzyx\n```\n');
+    fs.writeFileSync(path.join(dir, 'disk.md'), '# Tilte\n\nThe wrod.\n\n```\nqwzzyx\n```\n');
     const first = await client.result('textDocument/diagnostic', { textDocument: { uri: uri('disk.md') } });
-    assert.deepEqual(summary(first.items), ['Title 0:2-0:7', 'wrod 2:4-2:8']);
+    assert.deepEqual(summary(first.items), ['Tilte 0:2-0:7', 'wrod 2:4-2:8']);
     assert.deepEqual(await client.result('textDocument/diagnostic', { textDocument: { uri: uri('disk.md') }, previousResultId: first.resultId }), { kind: 'unchanged', resultId: first.resultId });
     assert.deepEqual((await client.request('textDocument/diagnostic', { textDocument: { uri: 'untitled:Untitled-1' } })).error, { code: -32602, message: 'untitled:Untitled-1 is not open' });
   });
