@@ -495,7 +495,7 @@ class Server {
   // it, nor listed by its project, nor known or skipped by the whole text's directives and
   // names), the key of those for the writer's kept pieces, and the directive problems.
   diagnosticOptions(document, context) {
-    const layer = document.layer.of(document.content, context.format);
+    const layer = document.layer.of(document.content, context.format, document.check.result);
     return {
       severity: this.settings.severity,
       key: `${this.settings.severity} ${document.generation} ${layer.key}`,

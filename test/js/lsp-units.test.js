@@ -11,6 +11,7 @@ const { TextDocument } = require('../../lib/lsp/document');
 const { blockStarts } = require('../../lib/lsp/blocks');
 const { DocumentCheck } = require('../../lib/lsp/document-check');
 const { DiagnosticsWriter } = require('../../lib/lsp/diagnostics');
+const { DocumentLayer } = require('../../lib/lsp/document-layer');
 const { uriToPath } = require('../../lib/lsp/uri');
 const { readSettings } = require('../../lib/lsp/settings');
 const { proseWords } = require('../../lib/formats');
@@ -177,6 +178,36 @@ suite('language server: blocks judged like the whole document', () => {
         const where = `seed ${seed}, step ${step}`;
         assert.deepEqual(check.base.starts, blockStarts(document, 'markdown'), where);
         assert.deepEqual(misspellings.map(({ start, end, word }) => ({ start, end, word })), await judged(document.text), where);
+      }
+    }
+  });
+});
+
+suite('language server: the whole document\'s directives and names from kept blocks', () => {
+  test('random Markdown documents and edits: the same known words, skipped offsets and problems as from the whole text', async () => {
+    const pieces = ['Some qa prose.', '<!-- spellshell:ignore qb -->', '<!-- spellshell:disable -->', '<!-- spellshell:enable -->', '<!-- spellshell:nonsense -->',
+      '```js\nconst qcode = qvalue;\n```', 'Inline `qinline` code.', 'spellshell:ignore qc', '- a qitem', '    indented qcode'];
+    const service = { check: async () => [] };
+    const words = ['qa', 'qb', 'qc', 'qcode', 'qvalue', 'qinline', 'qitem'];
+    const viewOf = (layer, length) => ({
+      known: words.filter((w) => layer.known(w)),
+      skipped: Array.from({ length }, (_, i) => i).filter((i) => layer.skipped(i)),
+      problems: layer.problems,
+    });
+    for (const seed of [1, 2, 3, 4]) {
+      const next = random(seed);
+      const piece = () => pieces[Math.floor(next() * pieces.length)] + (next() < 0.7 ? '\n\n' : '\n');
+      const document = new TextDocument('file:///x', 'markdown', 1, Array.from({ length: 40 }, piece).join(''));
+      const check = new DocumentCheck();
+      const layer = new DocumentLayer();
+      await check.run(document, service, 'markdown');
+      for (let step = 0; step < 40; step++) {
+        const { line } = document.positionAt(Math.floor(next() * document.length));
+        const start = { line, character: 0 };
+        check.edited(document.update([{ range: { start, end: next() < 0.5 ? start : { line, character: 3 } }, text: next() < 0.5 ? piece() : '' }], step + 2));
+        const result = await check.run(document, service, 'markdown');
+        const where = `seed ${seed}, step ${step}`;
+        assert.deepEqual(viewOf(layer.of(document, 'markdown', result), document.length), viewOf(new DocumentLayer().of(document, 'markdown'), document.length), where);
       }
     }
   });
