@@ -207,7 +207,7 @@ async function hostileRun(text, reading) {
   await done;
   send({ method: 'exit' });
   await new Promise((resolve) => child.on('exit', resolve));
-  return { peak, older };
+  return { peak, older, received: versions.length };
 }
 
 async function main() {

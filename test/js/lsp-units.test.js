@@ -197,11 +197,12 @@ suite('language server: the whole document\'s directives and names from kept blo
     for (const seed of [1, 2, 3, 4]) {
       const next = random(seed);
       const piece = () => pieces[Math.floor(next() * pieces.length)] + (next() < 0.7 ? '\n\n' : '\n');
-      const document = new TextDocument('file:///x', 'markdown', 1, Array.from({ length: 40 }, piece).join(''));
+      // Over 64 blocks: the first view is the whole text's, dealt out to the blocks.
+      const document = new TextDocument('file:///x', 'markdown', 1, Array.from({ length: 160 }, piece).join(''));
       const check = new DocumentCheck();
       const layer = new DocumentLayer();
       await check.run(document, service, 'markdown');
-      for (let step = 0; step < 40; step++) {
+      for (let step = 0; step < 25; step++) {
         const { line } = document.positionAt(Math.floor(next() * document.length));
         const start = { line, character: 0 };
         check.edited(document.update([{ range: { start, end: next() < 0.5 ? start : { line, character: 3 } }, text: next() < 0.5 ? piece() : '' }], step + 2));
