@@ -1,6 +1,9 @@
 'use strict';
-// The results of earlier runs, per file content. An entry is found by the hash of the file's
-// bytes and its format; the whole cache belongs to one setting (the package version, the
+// The results of earlier runs, per file. An entry is found by the hash of the file's bytes and
+// its format (the content strategy), or by the file's path, size, modification time and inode
+// and its format (the metadata strategy, which reads no file: a file changed without changing
+// any of those, a same-size edit within one tick of the file system's clock, goes unseen); the
+// whole cache belongs to one setting (the package version, the
 // dictionaries as they are on disk, the personal and project words, the other options that
 // change results), and a cache of any other setting, or one that cannot be read, is dropped and
 // rewritten, never trusted. Each run replaces the file at once (a temporary file renamed over
@@ -9,8 +12,9 @@ const crypto = require('node:crypto');
 const fs = require('node:fs');
 const path = require('node:path');
 
-// 2: an entry's findings may name the language that judged them.
-const SHAPE = 'spellshell-cache-2';
+// 3: findings as one string per entry, with the span of a decoded word and the language that
+// judged a word where several are on.
+const SHAPE = 'spellshell-cache-3';
 // Past this many entries the oldest are dropped: ~100 bytes each without findings, so a few MB.
 const MAX_ENTRIES = 50000;
 const DEFAULT_NAME = '.spellshellcache';
@@ -52,12 +56,33 @@ function validEntries(data, key) {
   if (data === null || typeof data !== 'object' || data.shape !== SHAPE || data.key !== key) return new Map();
   if (data.entries === null || typeof data.entries !== 'object') return new Map();
   const entries = new Map();
-  for (const [id, findings] of Object.entries(data.entries)) {
-    const ok = Array.isArray(findings) && findings.every((f) => Array.isArray(f) && (f.length === 3 || (f.length === 4 && typeof f[3] === 'string'))
-      && Number.isSafeInteger(f[0]) && f[0] > 0 && Number.isSafeInteger(f[1]) && f[1] > 0 && typeof f[2] === 'string' && f[2] !== '');
-    if (ok) entries.set(id, findings);
-  }
+  for (const [id, findings] of Object.entries(data.entries)) if (typeof findings === 'string') entries.set(id, findings);
   return entries;
+}
+
+// An entry's findings are kept as one string, a line per finding: `line TAB column TAB word`,
+// then, where the span differs from the word's length or a language judged the word, TAB and
+// the span (or nothing) and TAB and the language (or nothing). Parsing a cache of thousands of
+// entries as strings makes a string each, not an array per finding (a warm run over 2,000
+// files spent a fifth of its time collecting those arrays); an entry is read when it is used.
+const FINDING = /^([1-9]\d{0,9})\t([1-9]\d{0,9})\t([^\t\n]+?)(?:\t([1-9]\d{0,9})?\t([^\t\n]*))?$/;
+
+// findings: [[line, column, word, span?, language?]…] (span undefined: the word's length).
+function encode(findings) {
+  return findings.map(([line, column, word, span, language]) => (span === undefined && language === undefined
+    ? `${line}\t${column}\t${word}` : `${line}\t${column}\t${word}\t${span ?? ''}\t${language ?? ''}`)).join('\n');
+}
+
+// [[line, column, word, span?, language?]…], or undefined for an entry of the wrong shape.
+function decode(text) {
+  if (text === '') return [];
+  const findings = [];
+  for (const line of text.split('\n')) {
+    const match = FINDING.exec(line);
+    if (match === null) return undefined;
+    findings.push([Number(match[1]), Number(match[2]), match[3], match[4] === undefined ? undefined : Number(match[4]), match[5] || undefined]);
+  }
+  return findings;
 }
 
 function readEntries(file, key) {
@@ -86,13 +111,24 @@ class ResultCache {
     return `${hash}:${format}${projectWords ? ':project' : ''}`;
   }
 
-  // [[line, column, word (, language)]…] of earlier runs, or undefined.
+  // A file's entry under the metadata strategy: its path (from the cache's folder, so that a
+  // cache moved with its tree still serves), size, modification time and inode, format.
+  static metadataId(relative, { size, mtimeMs, ino }, format, projectWords) {
+    return `file:${relative}:${size}:${mtimeMs}:${ino}:${format}${projectWords ? ':project' : ''}`;
+  }
+
+  relative(file) {
+    return path.relative(path.dirname(this.file), file).split(path.sep).join('/');
+  }
+
+  // [[line, column, word, span?, language?]…] of earlier runs, or undefined.
   get(id) {
-    return this.added.get(id) ?? this.entries.get(id);
+    const text = this.added.get(id) ?? this.entries.get(id);
+    return text === undefined ? undefined : decode(text);
   }
 
   set(id, findings) {
-    this.added.set(id, findings);
+    this.added.set(id, encode(findings));
   }
 
   // Writes the entries back, merged with what another run may have written meanwhile. Throws

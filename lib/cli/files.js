@@ -1,102 +1,28 @@
 'use strict';
-// The files a run checks: those named, and in each folder named, every file of a known format
-// (plus --include, less --exclude, less what .gitignore leaves out), in a stable order.
+// The files a run checks: those named, those of the lists given with --file-list, and in each
+// folder named, every file of a known format (plus --include, less --exclude, less what
+// .gitignore leaves out), in a stable order. The walk itself is the project's (lib/project/walk.js),
+// shared with the language server's workspace diagnostics.
 const fs = require('node:fs');
 const path = require('node:path');
-const ignore = require('ignore');
 const picomatch = require('picomatch');
-const { globMatcher } = require('../project/glob-matcher');
-const { formatForPath } = require('../formats');
+const crypto = require('node:crypto');
+const { walkFolder, gitIgnoresFor, GitIgnores, knownFormat, causeOf, posix } = require('../project/walk');
+const { leftOut } = require('../project/glob-matcher');
 
-// Never entered: installed packages and git's own store hold no text of the project's.
-const NEVER_ENTERED = new Set(['node_modules', '.git']);
-// Plain text files taken from folders (any other file whose format is plain is not).
-const PLAIN_EXTENSIONS = new Set(['.txt', '.text']);
+// Folders whose files a listed path never names for a check, as a walk never enters them.
+const NEVER_ENTERED = ['node_modules', '.git'];
 
-const posix = (p) => p.split(path.sep).join('/');
 // Characters that make an argument a pattern (when no file has that name).
 const GLOB = /[*?[\]{}]/;
-const byName = (a, b) => (a.name < b.name ? -1 : a.name > b.name ? 1 : 0);
 
-// The nearest folder at or above `dir` that holds `.git` (a folder, or a file in a linked work
-// tree), or null.
-function gitWorkTree(dir) {
-  for (let at = dir; ; at = path.dirname(at)) {
-    if (fs.existsSync(path.join(at, '.git'))) return at;
-    if (path.dirname(at) === at) return null;
-  }
-}
-
-// The .gitignore rules of a work tree, read folder by folder as the walk reaches them. Windows
-// users write either separator in them; git itself reads `\` as an escape, which matters only
-// before a glob character, so elsewhere it is taken as a separator there.
-class GitIgnores {
-  constructor(root, platform = process.platform) {
-    this.root = root;
-    this.platform = platform;
-    this.byFolder = new Map();
-    const exclude = this.rulesOf(path.join(root, '.git', 'info', 'exclude'));
-    this.top = exclude ? [[root, exclude]] : [];
-  }
-
-  rulesOf(file) {
-    let text;
-    try {
-      text = fs.readFileSync(file, 'utf8');
-    } catch {
-      return null;
-    }
-    if (this.platform === 'win32') text = text.replace(/\\(?![*?[\]!#\\ ])/g, '/');
-    return ignore().add(text);
-  }
-
-  // The rules that apply in `dir`, as [folder, rules] from the root down; remembered per folder,
-  // since every file of a folder asks.
-  levels(dir) {
-    let levels = this.byFolder.get(dir);
-    if (levels === undefined) {
-      const parent = path.dirname(dir);
-      const above = dir === this.root || parent === dir ? this.top : this.levels(parent);
-      const own = this.rulesOf(path.join(dir, '.gitignore'));
-      levels = own ? [...above, [dir, own]] : above;
-      this.byFolder.set(dir, levels);
-    }
-    return levels;
-  }
-
-  // Whether `file` (a folder when `folder`) is left out; the deeper folder's rules win, as in git.
-  ignores(file, folder) {
-    const rel = path.relative(this.root, file);
-    if (rel === '' || rel.startsWith(`..${path.sep}`) || rel === '..' || path.isAbsolute(rel)) return false;
-    let ignored = false;
-    for (const [dir, rules] of this.levels(path.dirname(file))) {
-      const result = rules.test(posix(path.relative(dir, file)) + (folder ? '/' : ''));
-      if (result.ignored) ignored = true;
-      else if (result.unignored) ignored = false;
-    }
-    return ignored;
-  }
-}
-
-const CAUSES = {
-  ENOENT: 'no such file or folder',
-  EACCES: 'permission denied',
-  EPERM: 'permission denied',
-  EISDIR: 'it is a folder',
-  ENOTDIR: 'a part of the path is not a folder',
-  ELOOP: 'too many levels of symbolic links',
-  ENAMETOOLONG: 'the name is too long',
-  EMFILE: 'too many open files',
-  EIO: 'input/output error',
-  EBUSY: 'the file is busy',
-};
-const causeOf = (error) => CAUSES[error.code] ?? error.message;
-
-// Collects the files of `args` (paths as given; '-' is standard input). `choose` holds
-// { formatOf(file) -> format or null, include(file), exclude(file), gitignore } and `problem(text)`
-// is told of each argument or folder that cannot be read, `notice(text)` of a folder with nothing
-// to check. -> [{ name, file, size, regular, stdin? }]
-async function collectFiles(args, choose, { problem, notice, cwd = process.cwd() }) {
+// Collects the files of `args` (paths as given; '-' is standard input) and of `listed` (the
+// paths of --file-list, which a folder's walk would take: by kind, less the patterns and what
+// .gitignore leaves out). `choose` holds { formatOf(file) -> format or null, include(file),
+// exclude(file), gitignore } and `problem(text)` is told of each argument or folder that cannot be
+// read, `notice(text)` of a folder with nothing to check.
+// -> [{ name, file, size, regular, mtimeMs, ino, stdin? }]
+async function collectFiles(args, choose, { problem, notice, cwd = process.cwd(), listed = [] }) {
   const result = [];
   const seen = new Set();
   const add = (entry) => {
@@ -106,43 +32,12 @@ async function collectFiles(args, choose, { problem, notice, cwd = process.cwd()
     result.push(entry);
   };
   const ignoresByRoot = new Map();
-  const gitIgnoresFor = (dir) => {
-    if (!choose.gitignore) return null;
-    const root = gitWorkTree(dir);
-    if (root === null) return null;
-    if (!ignoresByRoot.has(root)) ignoresByRoot.set(root, new GitIgnores(root));
-    return ignoresByRoot.get(root);
-  };
+  const gitFor = (dir) => gitIgnoresFor(dir, ignoresByRoot, choose.gitignore);
 
   // `takes(file)`: whether a file found is checked; by default, by its format and --include.
   const known = (file) => choose.formatOf(file) !== null || choose.include(file);
   const walk = async (dir, shown, git, takes = known) => {
-    let entries;
-    try {
-      entries = await fs.promises.readdir(dir, { withFileTypes: true });
-    } catch (error) {
-      problem(`cannot read the folder ${shown}: ${causeOf(error)}`);
-      return;
-    }
-    for (const entry of entries.sort(byName)) {
-      const file = path.join(dir, entry.name);
-      const name = path.join(shown, entry.name);
-      let isFolder = entry.isDirectory();
-      let isFile = entry.isFile();
-      if (entry.isSymbolicLink()) {
-        // Linked files are followed; linked folders are not, which could loop or leave the tree.
-        const target = await fs.promises.stat(file).catch(() => null);
-        isFile = target?.isFile() ?? false;
-        isFolder = false;
-      }
-      if (isFolder) {
-        if (NEVER_ENTERED.has(entry.name) || choose.exclude(file) || git?.ignores(file, true)) continue;
-        await walk(file, name, git, takes);
-      } else if (isFile) {
-        if (choose.exclude(file) || git?.ignores(file, false) || !takes(file)) continue;
-        add({ name, file });
-      }
-    }
+    for await (const entry of walkFolder(dir, shown, { takes, exclude: choose.exclude, git, problem })) add(entry);
   };
 
   // A pattern that names no file is expanded here, as the shells of Windows do not: the files
@@ -154,7 +49,7 @@ async function collectFiles(args, choose, { problem, notice, cwd = process.cwd()
     const root = path.resolve(cwd, base || '.');
     const matches = picomatch(glob);
     const before = result.length;
-    await walk(root, base === '' ? '' : path.normalize(base), gitIgnoresFor(root), (file) => matches(posix(path.relative(root, file))));
+    await walk(root, base === '' ? '' : path.normalize(base), gitFor(root), (file) => matches(posix(path.relative(root, file))));
     if (result.length === before) notice(`no file matches ${arg}`);
   };
 
@@ -174,26 +69,65 @@ async function collectFiles(args, choose, { problem, notice, cwd = process.cwd()
     if (stat.isDirectory()) {
       const dir = path.resolve(cwd, arg);
       const before = result.length;
-      await walk(dir, arg, gitIgnoresFor(dir));
+      await walk(dir, arg, gitFor(dir));
       if (result.length === before) notice(`no file to check in ${arg} (none of a known format, or all left out)`);
     } else {
       add({ name: arg, file: path.resolve(cwd, arg) });
     }
+  }
+  // A listed path is taken as the walk of its folder would take it; a missing one is reported as
+  // a missing argument is (git diff --name-only --diff-filter=d leaves deleted files out).
+  for (const name of listed) {
+    const file = path.resolve(cwd, name);
+    let stat;
+    try {
+      stat = await fs.promises.stat(file);
+    } catch (error) {
+      problem(`cannot read ${name}: ${causeOf(error)}`);
+      continue;
+    }
+    if (stat.isDirectory()) {
+      await walk(file, name, gitFor(file));
+      continue;
+    }
+    const parts = path.relative(cwd, path.dirname(file)).split(path.sep);
+    if (parts.some((part) => NEVER_ENTERED.includes(part)) || leftOut(choose.exclude, file, cwd) || !known(file)) continue;
+    if (gitFor(path.dirname(file))?.ignores(file, false)) continue;
+    add({ name, file });
   }
   for (const entry of result) {
     if (entry.stdin) continue;
     const stat = fs.statSync(entry.file, { throwIfNoEntry: false });
     entry.regular = stat?.isFile() ?? false;
     entry.size = entry.regular ? stat.size : 0;
+    entry.mtimeMs = stat?.mtimeMs ?? 0;
+    entry.ino = stat?.ino ?? 0;
   }
   return result;
 }
 
-// The format a folder's file is checked as, or null when it is of no known format.
-function knownFormat(file) {
-  const format = formatForPath(file);
-  if (format !== 'plain') return format;
-  return PLAIN_EXTENSIONS.has(path.extname(file).toLowerCase()) ? 'plain' : null;
+// The paths of a --file-list: one a line (LF or CRLF), blank lines passed over. `-` reads them
+// from standard input.
+async function readFileList(list, { cwd, stdin }) {
+  let text;
+  if (list === '-') {
+    const chunks = [];
+    for await (const chunk of stdin) chunks.push(Buffer.from(chunk));
+    text = Buffer.concat(chunks).toString('utf8');
+  } else {
+    text = await fs.promises.readFile(path.resolve(cwd, list), 'utf8');
+  }
+  return text.split(/\r?\n/).filter((line) => line.trim() !== '');
 }
 
-module.exports = { collectFiles, GitIgnores, knownFormat, causeOf };
+// Whether the file belongs to share `index` of `count` (1-based): chosen by its path from the
+// current folder, with forward slashes, so every job of a CI matrix (on any system, in any
+// order) puts each file in the same share. Standard input belongs to the first share.
+function inShard(entry, { index, count }, cwd) {
+  if (entry.stdin) return index === 1;
+  const key = posix(path.relative(cwd, entry.file));
+  const hash = crypto.createHash('sha1').update(key).digest().readUInt32BE(0);
+  return hash % count === index - 1;
+}
+
+module.exports = { collectFiles, readFileList, inShard, GitIgnores, knownFormat, causeOf };

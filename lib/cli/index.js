@@ -4,7 +4,9 @@
 // this; its parts are in this folder.
 const fs = require('node:fs');
 const path = require('node:path');
-const { SpellService } = require('../service');
+// The service (and the worker code it brings) is loaded once a file is to be checked: a run whose
+// every file comes from the cache never needs it.
+const openService = (options) => require('../service').SpellService.open(options);
 const { findDictionaries } = require('../dictionaries/find-dictionaries');
 const { defaultLanguage } = require('../dictionaries/default-language');
 const { PersonalWords } = require('../words/personal-words');
@@ -15,15 +17,16 @@ const { formatForPath } = require('../formats');
 const { parseArguments, UsageError, USAGE, HELP } = require('./options');
 const { Output } = require('./output');
 const { Progress } = require('./progress');
-const { collectFiles, knownFormat, causeOf } = require('./files');
+const { collectFiles, readFileList, inShard, knownFormat, causeOf } = require('./files');
 const { globMatcher, formatNamer } = require('../project/glob-matcher');
-const { textParts, hashOf, NotTextError, CHUNK_BYTES } = require('./read');
+const { textParts, hashOf, NotTextError, CHUNK_BYTES } = require('../project/read');
 const { ResultCache, settingKey, cacheFile } = require('./cache');
-const { REPORTERS } = require('./report');
+const { REPORTERS, sarifLog } = require('./report');
 const { vocabularyChooser, placeWords, vocabularyTable } = require('./jargon');
 const { version } = require('../../package.json');
 const { repeatedTerms } = require('../words/repeated-terms');
 
+const NONE = Object.freeze([]);
 // Suggestions asked of the service at once: enough to keep a pool of workers busy, few enough
 // that a run with thousands of distinct words does not queue them all at the same moment.
 const SUGGEST_CONCURRENCY = 16;
@@ -129,7 +132,10 @@ async function main(argv, io = {}) {
   const { stdout = process.stdout, stderr = process.stderr, stdin = process.stdin, env = process.env, cwd = process.cwd() } = io;
   // The language server: `spellshell lsp`, or `--stdio` as editors' client libraries add it. It
   // owns standard output for its frames, so it starts before anything here writes there.
-  if (argv[0] === 'lsp' || argv.includes('--stdio')) return require('../lsp').run({ input: stdin, output: stdout, env });
+  if (argv[0] === 'lsp' || argv.includes('--stdio')) {
+    const lsp = require('../lsp');
+    return stdin === process.stdin && stdout === process.stdout ? lsp.serve({ env }) : lsp.run({ input: stdin, output: stdout, env });
+  }
   // A closed stderr must not end the run either; its messages then have nowhere to go.
   stderr.on?.('error', () => {});
   const out = new Output(stdout);
@@ -201,7 +207,7 @@ async function main(argv, io = {}) {
   }
   let opening = null;
   const service = () => {
-    opening ??= SpellService.open({
+    opening ??= openService({
       languages: settings.languages,
       dictionaryDirs: dirs,
       personalDictionary: settings.personal,
@@ -222,7 +228,17 @@ async function main(argv, io = {}) {
     status = 2;
   };
   try {
-    const entries = await collectFiles(options.files, settings, { problem, notice: say, cwd });
+    const listed = [];
+    for (const list of options.fileLists) {
+      try {
+        listed.push(...await readFileList(list, { cwd, stdin }));
+      } catch (error) {
+        if (!error.code) throw error;
+        problem(`cannot read the file list ${list}: ${causeOf(error)}`);
+      }
+    }
+    let entries = await collectFiles(options.files, settings, { problem, notice: say, cwd, listed });
+    if (options.shard) entries = entries.filter((entry) => inShard(entry, options.shard, cwd));
     // The project's words hold in the files under its folder (and standard input, typed there).
     const projectWords = new PersonalWords(settings.projectWords);
     const noWords = new PersonalWords([]);
@@ -236,7 +252,12 @@ async function main(argv, io = {}) {
       ? new ResultCache(cacheFile(options.cacheLocation, cwd), settingKey({ version, languages, personal, projectWords: [...settings.projectWords, JSON.stringify(options.vocabularies ?? project?.config.vocabularies ?? true)], anyLanguage: settings.anyLanguage }))
       : null;
     const suggest = settings.suggest > 0 ? suggester(service, settings.suggest) : null;
-    const report = REPORTERS[options.reporter];
+    // SARIF is one JSON document: its findings are written between a head and a tail, each
+    // after a comma but the first.
+    const sarif = options.reporter === 'sarif' ? sarifLog({ version, cwd }) : null;
+    let written = 0;
+    const report = sarif ? (finding) => `${written++ === 0 ? '' : ','}${sarif.result(finding)}` : REPORTERS[options.reporter];
+    if (sarif) await out.write(sarif.head);
     const unique = new Map();
     progress.start(entries);
     if (options.detect) {
@@ -249,17 +270,26 @@ async function main(argv, io = {}) {
       if (findings.length && status === 0) status = 1;
       if (out.stopped) return;
       if (options.unique) {
-        for (const [line, column, word, language] of findings) {
+        for (const [line, column, word, span, language] of findings) {
           const seen = unique.get(word);
           if (seen) seen.count++;
-          else unique.set(word, { name: entry.name, line, column, word, language, count: 1 });
+          else unique.set(word, { name: entry.name, file: entry.file, line, column, word, span, language, count: 1 });
         }
         return;
       }
       const lists = suggest ? await suggest(findings.words, findings.languages) : new Map();
       let batch = '';
-      for (const [line, column, word, language] of findings) {
-        batch += `${report({ name: entry.name, line, column, word, language, suggestions: lists.get(language === undefined ? word : `${language}\u0000${word}`) ?? [] })}\n`;
+      // One finding object, filled anew for each: a run over a warm cache prints tens of
+      // thousands of findings, and its time goes mostly to collecting what it made.
+      const finding = { name: entry.name, file: entry.file, line: 0, column: 0, word: '', span: 0, language: undefined, suggestions: NONE };
+      for (let i = 0; i < findings.length; i++) {
+        finding.line = findings.lines[i];
+        finding.column = findings.columns[i];
+        finding.word = findings.words[i];
+        finding.span = findings.spanAt(i);
+        finding.language = findings.languages[i];
+        finding.suggestions = lists.get(finding.language === undefined ? finding.word : `${finding.language}\u0000${finding.word}`) ?? NONE;
+        batch += `${report(finding)}\n`;
         if (batch.length >= WRITE_BATCH) {
           progress.clear();
           await out.write(batch);
@@ -284,7 +314,7 @@ async function main(argv, io = {}) {
       const streaming = !cache && !readOnly && entry.regular && entry.size > READ_WHOLE_BYTES;
       const notText = streaming ? await textProblem(entry.file) : null;
       const result = notText ? { failure: notText }
-        : await checkEntry(entry, { service, format, vocabularies, place: place.key, projectWords: words, cache, readOnly, stdin, progress, say, onPart: streaming ? (f) => take(entry, f) : null });
+        : await checkEntry(entry, { service, format, vocabularies, place: place.key, projectWords: words, cache, metadata: options.cacheStrategy === 'metadata', readOnly, stdin, progress, say, onPart: streaming ? (f) => take(entry, f) : null });
       progress.fileDone();
       if (result.failure) {
         problem(`cannot check ${entry.name}: ${result.failure}`);
@@ -298,6 +328,7 @@ async function main(argv, io = {}) {
       progress.clear();
       await out.write(`${[...unique.values()].map((u) => report({ ...u, suggestions: lists.get(u.language === undefined ? u.word : `${u.language}\u0000${u.word}`) ?? [] })).join('\n')}\n`);
     }
+    if (sarif && !out.stopped) await out.write(sarif.tail);
     if (cache) {
       try {
         cache.save();
@@ -356,20 +387,23 @@ async function textProblem(file) {
   }
 }
 
-// A file's misspellings, in three arrays rather than an object each: a large file may have
-// hundreds of thousands, all kept until the file is done.
+// A file's misspellings, in arrays rather than an object each: a large file may have hundreds
+// of thousands, all kept until the file is done. The span (UTF-16 units of the source) differs
+// from the word's length only where a character reference or escape was decoded; it is kept
+// (and cached) only there.
 class Findings {
   constructor() {
     this.lines = [];
     this.columns = [];
     this.words = [];
+    this.spans = new Map(); // index -> span, where it is not the word's length
     // The language that judged each, where several are on (else undefined).
     this.languages = [];
   }
 
   static from(entries) {
     const findings = new Findings();
-    for (const [line, column, word, language] of entries) findings.push(line, column, word, language);
+    for (const [line, column, word, span, language] of entries) findings.push(line, column, word, span ?? word.length, language);
     return findings;
   }
 
@@ -377,7 +411,8 @@ class Findings {
     return this.words.length;
   }
 
-  push(line, column, word, language) {
+  push(line, column, word, span, language) {
+    if (span !== word.length) this.spans.set(this.words.length, span);
     this.lines.push(line);
     this.columns.push(column);
     this.words.push(word);
@@ -390,16 +425,23 @@ class Findings {
     if (terms.size === 0) return this;
     const kept = new Findings();
     for (let i = 0; i < this.words.length; i++) {
-      if (!terms.has(this.words[i].toLowerCase())) kept.push(this.lines[i], this.columns[i], this.words[i], this.languages[i]);
+      if (!terms.has(this.words[i].toLowerCase())) kept.push(this.lines[i], this.columns[i], this.words[i], this.spanAt(i), this.languages[i]);
     }
     return kept;
   }
 
-  // [line, column, word] or, judged in one of several languages, [line, column, word, language].
+  spanAt(i) {
+    return this.spans.get(i) ?? this.words[i].length;
+  }
+
+  // [line, column, word, span, language (undefined unless several languages are on)]
   * [Symbol.iterator]() {
-    for (let i = 0; i < this.words.length; i++) {
-      yield this.languages[i] === undefined ? [this.lines[i], this.columns[i], this.words[i]] : [this.lines[i], this.columns[i], this.words[i], this.languages[i]];
-    }
+    for (let i = 0; i < this.words.length; i++) yield [this.lines[i], this.columns[i], this.words[i], this.spanAt(i), this.languages[i]];
+  }
+
+  // For the cache: [line, column, word, span?, language?], the span only where it differs.
+  entries() {
+    return this.words.map((word, i) => [this.lines[i], this.columns[i], word, this.spans.get(i), this.languages[i]]);
   }
 }
 
@@ -417,14 +459,23 @@ function own(word) {
 
 // One file's findings (project words left out), or { failure }. With `onPart`, each part's
 // findings go to it as soon as they are known, and none are returned.
-async function checkEntry(entry, { service, format, vocabularies, place, projectWords, cache, readOnly, stdin, progress, say, onPart }) {
+async function checkEntry(entry, { service, format, vocabularies, place, projectWords, cache, metadata, readOnly, stdin, progress, say, onPart }) {
   let id;
   try {
+    // With the metadata strategy an unchanged file is known without reading it.
+    if (cache && metadata && entry.regular) {
+      id = ResultCache.metadataId(cache.relative(entry.file), entry, `${format}:${vocabularies.join(',')}:${place}`, projectWords.size > 0);
+      const known = cache.get(id);
+      if (known) {
+        progress.bytes(entry.size);
+        return { findings: Findings.from(known) };
+      }
+    }
     // A small file is read at once, without the turns of asynchronous reads (a folder of small
     // files is mostly those turns), and hashed from memory for the cache.
     let source = entry.stdin ? stdin : entry.file;
     if (entry.regular && entry.size <= READ_WHOLE_BYTES) source = fs.readFileSync(entry.file);
-    if (cache && !entry.stdin) {
+    if (cache && !entry.stdin && id === undefined) {
       const hash = Buffer.isBuffer(source) ? ResultCache.hashBytes(source) : await hashOf(source);
       id = ResultCache.id(hash, `${format}:${vocabularies.join(',')}:${place}`, projectWords.size > 0);
       const known = cache.get(id);
@@ -451,11 +502,11 @@ async function checkEntry(entry, { service, format, vocabularies, place, project
           say(`${entry.name}:${line}:${column}: ${problems[p].message}`);
         }
       };
-      for (const { start, word, language } of found) {
+      for (const { start, end, word, language } of found) {
         sayProblems(start);
         if (projectWords.has(word.normalize('NFC'))) continue;
         const { line, column } = where.at(part.offset + start);
-        findings.push(line, column, own(word), language);
+        findings.push(line, column, own(word), end - start, language);
       }
       sayProblems(Infinity);
       if (onPart) {
@@ -465,7 +516,7 @@ async function checkEntry(entry, { service, format, vocabularies, place, project
       }
     }
     findings = findings.withoutTerms();
-    if (id !== undefined && !readOnly) cache.set(id, [...findings]);
+    if (id !== undefined && !readOnly) cache.set(id, findings.entries());
     return { findings };
   } catch (error) {
     if (error instanceof NotTextError) return { failure: `${error.message}, skipped` };

@@ -4,6 +4,8 @@ const { FORMATS } = require('../formats');
 const { VOCABULARIES } = require('../words/vocabularies');
 
 const USAGE = 'usage: spellshell [OPTION]… FILE|FOLDER|PATTERN|-… (spellshell --help lists the options)';
+const REPORTER_NAMES = ['text', 'json', 'github', 'sarif'];
+const CACHE_STRATEGIES = ['content', 'metadata'];
 
 // What each format's line of the help says; a format not listed here shows its name alone.
 const FORMAT_NOTES = new Map([
@@ -11,6 +13,7 @@ const FORMAT_NOTES = new Map([
   ['html', '.html .htm'],
   ['code:c', '.c .h .cc .cpp .java .js .ts .go .rs .swift .kt .cs .css … (comments, strings)'],
   ['code:hash', '.sh .py .rb .pl .yml .yaml .toml Makefile CMakeLists.txt … (# comments, strings)'],
+  ['code:dash', '.sql .lua .hs .elm .ada .vhd … (-- comments, strings)'],
   ['plain', '.txt, standard input, and files of other kinds named on the command line'],
 ]);
 
@@ -39,14 +42,23 @@ Options:
                          type), none, or names separated by commas (see --list-vocabularies)
   --include GLOB         in folders, also check files matching GLOB (repeatable)
   --exclude GLOB         in folders, leave out files and folders matching GLOB (repeatable)
+  --file-list FILE       also check the paths listed in FILE, one a line (- for standard input,
+                         as git diff --name-only prints them); files of no known format and
+                         files the patterns or .gitignore leave out are passed over, as in folders
+  --shard I/N            check only share I of N (1 <= I <= N), chosen by each file's path: N
+                         runs with 1/N … N/N check every file exactly once
   --no-gitignore         in folders, check files that .gitignore files leave out too
   --no-config            read no project config (.spellshell.json, cspell.json)
   --unique               print each misspelled word once, with its count and first place
-  --reporter NAME        text (default), json (one object per line, as --json), or github
-                         (GitHub Actions annotations: ::warning file=F,line=L,col=C::…)
+  --reporter NAME        text (default), json (one object per line, as --json), github
+                         (GitHub Actions annotations: ::warning file=F,line=L,col=C::…), or
+                         sarif (one SARIF 2.1.0 log, for code scanning dashboards)
   --json                 the same as --reporter json
   --cache                keep results of unchanged files (in .spellshellcache)
   --cache-location PATH  the cache file (or a folder to keep it in); implies --cache
+  --cache-strategy S     how the cache knows a file is unchanged: content (default: the same
+                         bytes; right after a fresh checkout too) or metadata (the same size,
+                         modification time and inode; no file is read); implies --cache
   --list-dictionaries    print the installed languages and their folders
   --list-vocabularies    print the vocabularies, and which file types get which
   -h, --help             print this help
@@ -121,12 +133,23 @@ const VALUED = new Map([
   ['--include', (o, v) => { o.include.push(v); }],
   ['--exclude', (o, v) => { o.exclude.push(v); }],
   ['--reporter', (o, v) => {
-    if (!['text', 'json', 'github'].includes(v)) throw new UsageError(`unknown reporter "${v}" (reporters: text, json, github)`);
+    if (!REPORTER_NAMES.includes(v)) throw new UsageError(`unknown reporter "${v}" (reporters: ${REPORTER_NAMES.join(', ')})`);
     o.reporter = v;
   }],
   ['--cache-location', (o, v) => {
     o.cache = true;
     o.cacheLocation = v;
+  }],
+  ['--cache-strategy', (o, v) => {
+    if (!CACHE_STRATEGIES.includes(v)) throw new UsageError(`unknown cache strategy "${v}" (strategies: ${CACHE_STRATEGIES.join(', ')})`);
+    o.cache = true;
+    o.cacheStrategy = v;
+  }],
+  ['--file-list', (o, v) => { o.fileLists.push(v); }],
+  ['--shard', (o, v) => {
+    const match = /^(\d{1,6})\/(\d{1,6})$/.exec(v);
+    if (!match || Number(match[1]) < 1 || Number(match[1]) > Number(match[2])) throw new UsageError(`--shard needs I/N with 1 <= I <= N, not "${v}"`);
+    o.shard = { index: Number(match[1]), count: Number(match[2]) };
   }],
 ]);
 
@@ -134,6 +157,7 @@ function parseArguments(argv) {
   const options = {
     languages: null, anyLanguage: undefined, detect: false, dirs: [], personal: undefined, suggest: undefined, format: undefined, include: [], exclude: [],
     gitignore: true, config: true, unique: false, reporter: 'text', cache: false, cacheLocation: undefined,
+    cacheStrategy: 'content', fileLists: [], shard: null,
     list: false, listVocabularies: false, vocabularies: undefined, help: false, version: false, files: [],
   };
   let onlyFiles = false;
@@ -163,7 +187,8 @@ function parseArguments(argv) {
       throw new UsageError(`unknown option ${arg}`);
     }
   }
-  if (!options.list && !options.listVocabularies && !options.help && !options.version && options.files.length === 0) throw new UsageError('no FILE given');
+  if (!options.list && !options.listVocabularies && !options.help && !options.version && options.files.length === 0 && options.fileLists.length === 0) throw new UsageError('no FILE given');
+  if (options.fileLists.filter((f) => f === '-').length > (options.files.includes('-') ? 0 : 1)) throw new UsageError('standard input can be read once: as a file list or as a file (-), not both');
   return options;
 }
 

@@ -11,13 +11,22 @@ const ErrorCodes = {
   InvalidParams: -32602,
   InternalError: -32603,
   ServerNotInitialized: -32002,
+  ServerCancelled: -32802,
   RequestCancelled: -32800,
 };
 
 class ResponseError extends Error {
-  constructor(code, message) {
+  constructor(code, message, data) {
     super(message);
     this.code = code;
+    this.data = data;
+  }
+}
+
+// A result already written as JSON text (a large diagnostic report is written from kept pieces).
+class RawJson {
+  constructor(json) {
+    this.json = json;
   }
 }
 
@@ -34,6 +43,12 @@ class Connection {
     this.running = new Map(); // requests of the client being answered, by id: their tokens
     this.nextId = 1;
     this.closed = false;
+    // While the editor does not read what was written (its pipe is full), diagnostics are held
+    // here rather than written: only the latest of each document, as a function that makes its
+    // JSON when the editor reads again. A publication is some hundreds of kilobytes for a
+    // large document; queued for every edit, they grew the server by hundreds of megabytes.
+    this.held = new Map(); // uri -> () => params JSON, or null for nothing to publish
+    this.backedUp = false;
     this.reader = new FrameReader(
       (body) => this.receive(body),
       (message) => this.error(null, ErrorCodes.ParseError, `unreadable frame: ${message}`),
@@ -56,6 +71,7 @@ class Connection {
     this.closed = true;
     for (const { reject } of this.pending.values()) reject(new Error('the connection is closed'));
     this.pending.clear();
+    this.held.clear();
     if (this.onData) this.input.removeListener('data', this.onData);
     this.finish?.();
   }
@@ -66,7 +82,56 @@ class Connection {
   }
 
   write(json) {
-    for (const bytes of frame(json)) this.output.write(bytes);
+    let flowing = true;
+    for (const bytes of frame(json)) flowing = this.output.write(bytes) !== false && flowing;
+    if (!flowing && !this.backedUp && typeof this.output.once === 'function') {
+      this.backedUp = true;
+      this.output.once('drain', () => {
+        this.backedUp = false;
+        this.flushHeld();
+      });
+    }
+  }
+
+  // textDocument/publishDiagnostics for `uri`, its params made by paramsJson() (JSON text, or
+  // null for nothing to publish) now, or when the editor reads again.
+  publish(uri, paramsJson) {
+    if (this.closed || this.output.destroyed) return;
+    if (this.backedUp) {
+      this.held.delete(uri); // the latest goes last
+      this.held.set(uri, paramsJson);
+      return;
+    }
+    const params = paramsJson();
+    if (params !== null) this.notifyJson('textDocument/publishDiagnostics', params);
+  }
+
+  // Resolves once the editor reads what was written (at once when it does).
+  flowing() {
+    if (!this.backedUp || this.closed) return Promise.resolve();
+    return new Promise((resolve) => {
+      const done = () => {
+        clearInterval(poll);
+        resolve();
+      };
+      this.output.once('drain', done);
+      // Closing ends the wait too.
+      const poll = setInterval(() => {
+        if (this.closed) {
+          this.output.removeListener('drain', done);
+          done();
+        }
+      }, 100);
+    });
+  }
+
+  flushHeld() {
+    for (const [uri, paramsJson] of this.held) {
+      if (this.backedUp || this.closed) return;
+      this.held.delete(uri);
+      const params = paramsJson();
+      if (params !== null) this.notifyJson('textDocument/publishDiagnostics', params);
+    }
   }
 
   error(id, code, message) {
@@ -92,6 +157,8 @@ class Connection {
   }
 
   receive(body) {
+    // Frames that came in the same chunk as `exit` are not read.
+    if (this.closed) return undefined;
     let message;
     try {
       message = JSON.parse(body);
@@ -131,23 +198,35 @@ class Connection {
     }
   }
 
-  async answer({ id, method, params }) {
+  answer({ id, method, params }) {
     const token = { cancelled: false };
     this.running.set(id, token);
+    let result;
     try {
-      const result = await this.handlers.request(method, params, token);
-      if (token.cancelled) throw new ResponseError(ErrorCodes.RequestCancelled, 'cancelled');
-      this.send({ id, result: result === undefined ? null : result });
+      result = this.handlers.request(method, params, token);
     } catch (error) {
-      if (error instanceof ResponseError) this.error(id, error.code, error.message);
-      else {
-        this.handlers.failed?.(method, error);
-        this.error(id, ErrorCodes.InternalError, `${method} failed: ${error.message}`);
-      }
-    } finally {
-      this.running.delete(id);
+      this.settle(id, method, token, undefined, error);
+      return undefined;
     }
+    // A result known at once goes out at once, before the frames after it in the same chunk are
+    // read: `shutdown` and `exit` written together get the answer to the first before the
+    // second ends the connection.
+    if (typeof result?.then !== 'function') return this.settle(id, method, token, result);
+    return result.then((value) => this.settle(id, method, token, value), (error) => this.settle(id, method, token, undefined, error));
+  }
+
+  settle(id, method, token, result, error) {
+    this.running.delete(id);
+    if (error === undefined && token.cancelled) error = new ResponseError(ErrorCodes.RequestCancelled, 'cancelled');
+    if (error === undefined && result instanceof RawJson) {
+      if (this.closed || this.output.destroyed) return undefined;
+      return this.write(`{"jsonrpc":"2.0","id":${JSON.stringify(id)},"result":${result.json}}`);
+    }
+    if (error === undefined) return this.send({ id, result: result === undefined ? null : result });
+    if (error instanceof ResponseError) return this.send({ id, error: { code: error.code, message: error.message, ...(error.data === undefined ? {} : { data: error.data }) } });
+    this.handlers.failed?.(method, error);
+    return this.error(id, ErrorCodes.InternalError, `${method} failed: ${error.message}`);
   }
 }
 
-module.exports = { Connection, ResponseError, ErrorCodes };
+module.exports = { Connection, ResponseError, ErrorCodes, RawJson };

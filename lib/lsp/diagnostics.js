@@ -6,8 +6,15 @@
 // each group of GROUP blocks, so that after a keystroke in a large document only the edited
 // block's group is written anew, and the rest is a join of a few dozen strings.
 
+const crypto = require('node:crypto');
+
 // Blocks per group: a 1 MB document has some 4000 blocks, so about 60 groups.
 const GROUP = 64;
+
+// A pull's result id for diagnostics written as `itemsJson`: the same diagnostics have the
+// same id, in this server and the next, so an editor that pulls again after an edit that
+// changed none of them hears "unchanged".
+const resultIdOf = (itemsJson) => crypto.createHash('sha1').update(itemsJson).digest('base64url');
 
 // `language`: the language that judged the word, where several are on; it is named in the
 // message, and kept with the word in `data` for the quick fixes (its corrections first).
@@ -29,8 +36,14 @@ class DiagnosticsWriter {
 
   // `shown(word, offset)`: whether a word is shown (not ignored); `key` names what shown() and
   // `severity` depend on: kept text written under another key is written anew.
-  // `extra`: more diagnostics (objects), after the misspellings.
-  paramsJson(document, result, { severity, shown, key, extra = [] }) {
+  paramsJson(document, result, options) {
+    const version = Number.isInteger(result.version) ? `"version":${result.version},` : '';
+    return `{"uri":${JSON.stringify(document.uri)},${version}"diagnostics":${this.itemsJson(document, result, options)}}`;
+  }
+
+  // The diagnostics alone, as a JSON array. `extra`: more diagnostics (objects), after the
+  // misspellings.
+  itemsJson(document, result, { severity, shown, key, extra = [] }) {
     const { starts, results } = result;
     const parts = [];
     const groups = [];
@@ -51,8 +64,7 @@ class DiagnosticsWriter {
     }
     this.groups = groups;
     for (const more of extra) parts.push(JSON.stringify(more));
-    const version = Number.isInteger(result.version) ? `"version":${result.version},` : '';
-    return `{"uri":${JSON.stringify(document.uri)},${version}"diagnostics":[${parts.join(',')}]}`;
+    return `[${parts.join(',')}]`;
   }
 
   blockJson(document, start, misspellings, { severity, shown, key }) {
@@ -73,4 +85,4 @@ class DiagnosticsWriter {
   }
 }
 
-module.exports = { DiagnosticsWriter, diagnostic };
+module.exports = { DiagnosticsWriter, diagnostic, resultIdOf };

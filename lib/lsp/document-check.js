@@ -14,9 +14,10 @@ const RECENT = 256;
 const abortError = () => new DOMException('This operation was aborted', 'AbortError');
 const NONE = Object.freeze([]);
 
-// Above 256 Ki UTF-16 units to check (a document just opened, most likely), the blocks of the
-// first 64 Ki go first, on their own: their diagnostics (the top of the document, what an
-// editor shows first) are published while the rest is checked.
+// Above 256 Ki UTF-16 units to check in a document never checked before (one just opened), the
+// blocks of the first 64 Ki go first, on their own: their diagnostics (the top of the document,
+// what an editor shows first) are published while the rest is checked. A document checked
+// before is never published in part: its old diagnostics stand until all the new ones are in.
 const PARTS_ABOVE = 256 * 1024;
 const FIRST_PART = 64 * 1024;
 
@@ -40,6 +41,7 @@ class CheckResult {
     this.results = results;
     this.all = null;
     this.terms = undefined; // the document's repeated terms, once the server asked
+    this.partial = false; // the first part of a document's first check
   }
 
   // Every misspelled word, once per misspelling.
@@ -115,10 +117,12 @@ class DocumentCheck {
     if (this.dirty === null) return { starts: base.starts, results: base.results };
     const { from, to, delta } = this.dirty;
     const old = base.starts;
-    // The last old block starting before the region (its end may have moved), and the first
-    // old block start after the region: the candidate to meet again.
+    // The last old block starting before the line of the region (its end may have moved; its
+    // first line, and all before it, are as they were, so a block still starts there), and the
+    // first old block start after the region: the candidate to meet again.
+    const fromLine = document.lineStarts[document.positionAt(from).line];
     let k = 0;
-    while (k + 1 < old.length && old[k + 1] < from) k++;
+    while (k + 1 < old.length && old[k + 1] < fromLine) k++;
     let j = k + 1;
     while (j < old.length && old[j] + delta <= to) j++;
     const starts = old.slice(0, k + 1);
@@ -141,6 +145,9 @@ class DocumentCheck {
         results.push(base.results[i]);
       }
     }
+    // The block before the edit keeps its results when it still ends where it did, before the
+    // edit (an edit at the start of a line that began a block leaves the block before alone).
+    if (k + 1 < old.length && starts[k + 1] === old[k + 1] && old[k + 1] <= from) results[k] = base.results[k];
     return { starts, results };
   }
 
@@ -168,7 +175,8 @@ class DocumentCheck {
       }
     }
     let checked = 0;
-    for (const part of parts(missing, texts)) {
+    const first = this.result === null;
+    for (const part of first ? parts(missing, texts) : [missing].filter((p) => p.length > 0)) {
       // The document's repeated terms are told over the whole document (DocumentLayer), never
       // over the blocks one check happens to hold.
       const found = await service.check(part.map((i) => texts.get(i)).join(''), { format, vocabularies, repeatedTerms: false, signal: controller.signal });
@@ -184,6 +192,7 @@ class DocumentCheck {
       if (checked < missing.length && onPart) {
         // The blocks still to check count as clean meanwhile.
         this.result = new CheckResult(version, starts, Array.from(results, (r) => r ?? NONE));
+        this.result.partial = true;
         onPart(this.result);
       }
     }

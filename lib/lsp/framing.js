@@ -7,9 +7,17 @@ const HEADER_END = Buffer.from('\r\n\r\n');
 const CONTENT_LENGTH = 'content-length';
 // A header block is two short lines; one of 8 KiB without its end is not a header at all.
 const HEADER_LIMIT = 8192;
-// 1 GiB: larger than any document an editor sends, small enough that a wrong length does not
-// make the reader hold the rest of the stream in memory.
-const BODY_LIMIT = 1 << 30;
+// 256 MiB: larger than any document an editor sends (the JSON of a 100 MB file), and a body
+// V8 can still make one string of (at most 512 Mi units): a larger claim is no frame of ours.
+const BODY_LIMIT = 256 * 1024 * 1024;
+// A header line that begins inside a body ends it: `Content-Length:` or `Content-Type:`, a value
+// without a quote, and CRLF can be no part of valid JSON (raw CR and LF never stand inside a
+// JSON string, and the bare name never outside one). So a frame that announced more bytes than
+// it brought is cut where the next frame begins, rather than swallowing the frames after it.
+const HEADER_IN_BODY = /^content-(?:length|type):[^\r\n"]*\r\n/i;
+const HEADER_NAME_TAIL = Buffer.from('ontent-');
+// The longest header line looked for inside a body; a longer one is taken for body bytes.
+const HEADER_LINE_LIMIT = 256;
 
 // Parses a header block; returns the body's length, or a string saying what is wrong.
 function bodyLength(block) {
@@ -40,12 +48,24 @@ class FrameReader {
     this.size = 0;
     this.length = -1; // the body's length once its header was read
     this.skipping = false;
+    this.carry = Buffer.alloc(0); // a body's last bytes, looked at again with the next chunk
+    this.carryAt = 0; // the body offset of carry[0]
   }
 
   push(chunk) {
     if (this.length >= 0) {
       this.chunks.push(chunk);
       this.size += chunk.length;
+      const next = this.nextFrameIn(chunk);
+      if (next >= 0) {
+        const all = Buffer.concat(this.chunks, this.size);
+        this.onError(`Content-Length ${this.length}, but the next frame began after ${next} bytes`);
+        this.buffer = all.subarray(next);
+        this.chunks = [];
+        this.size = 0;
+        this.length = -1;
+        this.skipping = false;
+      }
     } else {
       this.buffer = this.buffer.length ? Buffer.concat([this.buffer, chunk]) : chunk;
     }
@@ -87,7 +107,45 @@ class FrameReader {
       this.length = length;
       this.chunks = rest.length ? [rest] : [];
       this.size = rest.length;
+      this.carry = Buffer.alloc(0);
+      this.carryAt = 0;
+      if (rest.length === 0) continue;
+      const next = this.nextFrameIn(rest);
+      if (next < 0) continue;
+      this.onError(`Content-Length ${length}, but the next frame began after ${next} bytes`);
+      this.buffer = rest.subarray(next);
+      this.chunks = [];
+      this.size = 0;
+      this.length = -1;
     }
+  }
+
+  // The body offset where a header line begins within the announced body, among the bytes of
+  // `chunk` (the body's latest) and the carry before them; -1 when none does (yet).
+  nextFrameIn(chunk) {
+    const window = this.carry.length ? Buffer.concat([this.carry, chunk]) : chunk;
+    const base = this.carry.length ? this.carryAt : this.size - chunk.length;
+    let from = 1;
+    for (;;) {
+      const at = window.indexOf(HEADER_NAME_TAIL, from);
+      if (at < 0 || base + at - 1 >= this.length) break;
+      from = at + 1;
+      const start = at - 1;
+      if ((window[start] | 0x20) !== 0x63) continue; // C or c
+      const line = window.toString('latin1', start, Math.min(window.length, start + HEADER_LINE_LIMIT));
+      if (HEADER_IN_BODY.test(line)) return base + start;
+      // A header line cut by the chunk's end: looked at again with the next chunk.
+      if (line.length < HEADER_LINE_LIMIT && /^[^\r\n"]*\r?$/.test(line)) {
+        this.carry = window.subarray(start);
+        this.carryAt = base + start;
+        return -1;
+      }
+    }
+    // Enough for a header name cut in two.
+    const keep = Math.min(window.length, 16);
+    this.carry = window.subarray(window.length - keep);
+    this.carryAt = base + window.length - keep;
+    return -1;
   }
 
   // Reports the first bad header of a run: the pieces of one bad frame (its header, then its

@@ -21,10 +21,23 @@ async function run({ input = process.stdin, output = process.stdout, env = proce
   output.on?.('error', () => connection.close());
   await connection.listen();
   const status = server.state === 'shutdown' ? 0 : 1;
-  await server.close();
   input.pause?.();
   if (input === process.stdin) input.destroy();
+  await server.close();
   return status;
 }
 
-module.exports = { run };
+// `spellshell lsp` on the process's own standard input and output: the process ends with the
+// server, whatever may still be under way (a worker loading a dictionary, a timer of the
+// service), so that an editor that starts and stops servers never collects lingering ones.
+async function serve(options = {}) {
+  const status = await run({ ...options, input: process.stdin, output: process.stdout });
+  // What was written last (the answer to `shutdown`) reaches the editor first.
+  await new Promise((resolve) => {
+    if (process.stdout.destroyed || !process.stdout.writable) resolve();
+    else process.stdout.write('', resolve);
+  });
+  process.exit(status);
+}
+
+module.exports = { run, serve };

@@ -5,16 +5,17 @@
 const { SpellService } = require('../service');
 const { PersonalWords } = require('../words/personal-words');
 const { addProjectWord } = require('../project/project-config');
-const { ResponseError, ErrorCodes } = require('./connection');
+const { ResponseError, ErrorCodes, RawJson } = require('./connection');
 const { TextDocument, isRange } = require('./document');
 const { DocumentCheck } = require('./document-check');
-const { DiagnosticsWriter, diagnostic } = require('./diagnostics');
+const { DiagnosticsWriter, diagnostic, resultIdOf } = require('./diagnostics');
+const { Pulls } = require('./pull');
 const { codeActions, COMMANDS } = require('./code-actions');
 const { readSettings, sectionOf } = require('./settings');
 const { DocumentLayer } = require('./document-layer');
 const { repeatedTerms } = require('../words/repeated-terms');
 const { ignoreInFile, ignoreLine } = require('./directive-edits');
-const { uriToPath } = require('./uri');
+const { uriToPath, samePath } = require('./uri');
 const { Workspace } = require('./workspace');
 const { version } = require('../../package.json');
 
@@ -49,6 +50,15 @@ class Server {
     this.clientCapabilities = {};
     this.settings = readSettings(undefined).settings;
     this.configured = Promise.resolve();
+    // Diagnostics are pushed until the editor first pulls them; from then on it pulls, and what
+    // was pushed is cleared (an editor shows pushed and pulled diagnostics side by side).
+    this.pushing = true;
+    this.pulls = new Pulls(this);
+    // Counts the changes that may change any file's diagnostics without an edit (settings,
+    // project words, personal words, workspace folders): part of the result ids of files read
+    // from disk.
+    this.pullGeneration = 0;
+    this.refreshing = null;
   }
 
   // ---- the protocol ----
@@ -62,10 +72,19 @@ class Server {
     if (this.state === 'shutdown') throw new ResponseError(ErrorCodes.InvalidRequest, `${method} after shutdown`);
     switch (method) {
       case 'shutdown':
+        // Answered at once, whatever runs (a first check, a dictionary load, a configuration
+        // request the editor has not answered): the services close meanwhile, and `exit` ends
+        // the process without waiting for them.
         this.state = 'shutdown';
-        return this.close().then(() => null);
+        this.closing = this.close();
+        return null;
       case 'textDocument/codeAction':
         return this.codeAction(params, token);
+      case 'textDocument/diagnostic':
+        return this.documentDiagnostic(params, token);
+      case 'workspace/diagnostic':
+        this.pulled();
+        return this.pulls.workspace(params, token).then((json) => new RawJson(json));
       case 'workspace/executeCommand':
         return this.executeCommand(params);
       default:
@@ -126,6 +145,7 @@ class Server {
         codeActionProvider: { codeActionKinds: ['quickfix'] },
         executeCommandProvider: { commands: Object.values(COMMANDS) },
         workspace: { workspaceFolders: { supported: true, changeNotifications: true } },
+        diagnosticProvider: { identifier: 'spellshell', interFileDependencies: false, workspaceDiagnostics: true },
       },
       serverInfo: { name: 'spellshell', version },
     };
@@ -177,10 +197,15 @@ class Server {
     return Promise.race([pulled, timeout]).finally(() => clearTimeout(timer));
   }
 
-  async close() {
-    clearInterval(this.parentTimer);
-    for (const document of this.documents.values()) document.check.abort();
-    await this.workspace.close();
+  // Stops every check and closes the services; resolves once those already open have closed
+  // (one still loading its dictionaries is closed when it is ready, unwaited).
+  close() {
+    this.closing ??= (async () => {
+      clearInterval(this.parentTimer);
+      for (const document of this.documents.values()) this.forgetDocument(document);
+      await this.workspace.close();
+    })();
+    return this.closing;
   }
 
   // ---- settings and projects ----
@@ -214,17 +239,88 @@ class Server {
     const removed = new Set((event.removed ?? []).map(toPath));
     const { workspace } = this;
     workspace.folders = [...workspace.folders.filter((f) => !removed.has(f)), ...(event.added ?? []).map(toPath).filter(Boolean)];
+    this.diagnosticsChanged();
+  }
+
+  // ---- pulled diagnostics ----
+
+  // Files' diagnostics may have changed without an edit: result ids of files read from disk
+  // change, and an editor that pulls is asked to pull again (once per turn of the event loop).
+  diagnosticsChanged() {
+    this.pullGeneration++;
+    if (this.pushing || this.refreshing || !this.clientCapabilities.workspace?.diagnostics?.refreshSupport) return;
+    this.refreshing = setImmediate(() => {
+      this.refreshing = null;
+      if (this.state === 'running') this.connection.request('workspace/diagnostic/refresh', null).catch(() => {});
+    });
+  }
+
+  // The editor pulls: the diagnostics pushed so far are cleared, and none are pushed any more.
+  pulled() {
+    if (!this.pushing) return;
+    this.pushing = false;
+    for (const document of this.documents.values()) {
+      if (document.pushed) this.connection.publish(document.content.uri, () => JSON.stringify({ uri: document.content.uri, diagnostics: [] }));
+    }
+  }
+
+  async documentDiagnostic(params, token) {
+    const uri = params?.textDocument?.uri;
+    if (typeof uri !== 'string') throw invalidParams('textDocument.uri is missing');
+    this.pulled();
+    const previous = typeof params.previousResultId === 'string' ? params.previousResultId : undefined;
+    const document = this.documents.get(uri);
+    if (!document) {
+      const file = uriToPath(uri, this.platform);
+      if (!file) throw invalidParams(`${uri} is not open`);
+      const report = await this.pulls.documentFromDisk(file, previous, token);
+      return report.itemsJson === undefined ? report : new RawJson(`{"kind":"full","resultId":${JSON.stringify(report.resultId)},"items":${report.itemsJson}}`);
+    }
+    const report = await this.documentReport(document, previous, token);
+    if (report === null) throw new ResponseError(ErrorCodes.ServerCancelled, `${uri} was closed`, { retriggerRequest: false });
+    if (report.itemsJson === undefined) return { kind: 'unchanged', resultId: report.resultId };
+    return new RawJson(`{"kind":"full","resultId":"${report.resultId}","items":${report.itemsJson}}`);
+  }
+
+  // The open document whose file is `file`, if any.
+  openDocumentAt(file) {
+    for (const document of this.documents.values()) if (document.path && samePath(document.path, file, this.platform)) return document;
+    return undefined;
+  }
+
+  // An open document's diagnostics once its current version is checked in full: { resultId,
+  // itemsJson }, or { resultId } alone when that is `previous`; null when it closed meanwhile
+  // (or the request was cancelled).
+  async documentReport(document, previous, token = { cancelled: false }) {
+    for (;;) {
+      if (document.closed || token.cancelled || this.state !== 'running') return null;
+      const promise = document.context;
+      const context = await promise.catch(() => null);
+      if (document.context !== promise) continue;
+      const result = document.check.result;
+      const current = result && !result.partial && result.version === document.content.version && !document.timer && !document.checking;
+      let itemsJson = null;
+      if (!context || !context.service || context.excluded) itemsJson = '[]';
+      else if (current) itemsJson = this.itemsJsonOf(document, context);
+      else if (document.failed === document.content.version && !document.timer) throw new ResponseError(ErrorCodes.InternalError, `cannot check ${document.content.uri}`);
+      if (itemsJson !== null && !document.closed) {
+        const resultId = resultIdOf(itemsJson);
+        return resultId === previous ? { resultId } : { resultId, itemsJson };
+      }
+      await new Promise((resolve) => document.waiters.push(resolve));
+    }
   }
 
   // What a document is checked with, once the first settings are in (see Workspace.contextOf).
-  async contextOf(document) {
+  async contextOf(document, projects) {
     await this.configured;
-    return this.workspace.contextOf(document, this.settings);
+    return this.workspace.contextOf(document, this.settings, projects);
   }
 
   // After a change of settings, project words or personal words: every document's context is
   // made anew, and each document checked again (recheck) or its diagnostics published again.
   refresh({ recheck = false, only = null } = {}) {
+    this.diagnosticsChanged();
     for (const document of this.documents.values()) {
       const previous = document.context.catch(() => null);
       document.context = this.contextOf(document);
@@ -273,6 +369,10 @@ class Server {
       generation: 0, // counts the changes of what is shown: words ignored, project words
       retries: RETRIES,
       timer: null,
+      checking: false, // a check of the current text runs
+      failed: null, // the version whose check failed for good
+      waiters: [], // pulls waiting for the current version's diagnostics
+      pushed: false, // diagnostics were pushed (to clear when the editor pulls)
       closed: false,
     };
     document.languageId = document.content.languageId;
@@ -304,14 +404,22 @@ class Server {
     if (!document) return this.log(MessageType.Error, `didClose for ${uri}, which is not open`);
     this.forgetDocument(document);
     this.documents.delete(uri);
-    // An editor keeps what it was last told; a closed document shows nothing.
-    this.connection.notify('textDocument/publishDiagnostics', { uri, diagnostics: [] });
+    // An editor keeps what it was last told; a closed document shows nothing. (One that pulls
+    // forgets a closed document's diagnostics itself.)
+    if (this.pushing) this.connection.publish(uri, () => JSON.stringify({ uri, diagnostics: [] }));
   }
 
   forgetDocument(document) {
     document.closed = true;
     document.check.abort();
     if (document.timer) clearImmediate(document.timer);
+    this.settled(document);
+  }
+
+  // Tells the pulls waiting for a document's diagnostics to look again.
+  settled(document) {
+    const waiters = document.waiters.splice(0);
+    for (const resolve of waiters) resolve();
   }
 
   // Checks the document after the edits of this turn of the event loop (an editor sends a burst
@@ -326,15 +434,26 @@ class Server {
   }
 
   async runCheck(document) {
+    document.checking = true;
+    try {
+      await this.checkDocument(document);
+    } finally {
+      document.checking = false;
+      this.settled(document);
+    }
+  }
+
+  async checkDocument(document) {
     const startedAt = document.content.version;
     let context;
     try {
       context = await document.context;
     } catch (error) {
+      document.failed = startedAt;
       return this.log(MessageType.Error, `${document.content.uri}: ${error.message}`);
     }
-    if (document.closed || document.content.version !== startedAt || document.timer) return;
-    if (!context.service || context.excluded) return this.connection.notify('textDocument/publishDiagnostics', { uri: document.content.uri, diagnostics: [] });
+    if (document.closed || document.content.version !== startedAt || document.timer) return undefined;
+    if (!context.service || context.excluded) return this.publishEmpty(document);
     try {
       await document.check.run(document.content, context.service, context.format, () => this.publish(document), context.vocabularies);
     } catch (error) {
@@ -343,31 +462,59 @@ class Server {
         this.log(MessageType.Warning, `checking ${document.content.uri} again: ${error.message}`);
         return this.schedule(document);
       }
+      document.failed = startedAt;
       return this.log(MessageType.Error, `cannot check ${document.content.uri}: ${error.message}`);
     }
     return this.publish(document);
   }
 
+  publishEmpty(document) {
+    if (!this.pushing) return;
+    const { uri } = document.content;
+    document.pushed = true;
+    this.connection.publish(uri, () => JSON.stringify({ uri, diagnostics: [] }));
+  }
+
   // The misspellings of the document's last check as diagnostics, without the words ignored
-  // in it or listed by its project. Nothing while a newer check is due.
+  // in it or listed by its project, pushed to an editor that does not pull. Nothing while a
+  // newer check is due. An editor that does not read meanwhile gets the latest when it does.
   async publish(document) {
+    if (!this.pushing) return;
     const result = document.check.result;
     if (document.closed || !result || result.version !== document.content.version) return;
     const context = await document.context;
-    if (document.closed || context.excluded || document.check.result !== result || result.version !== document.content.version) return;
-    const layer = document.layer.of(document.content, context.format);
-    // The words the whole document repeats are its own terms (the checks of its blocks leave
-    // them to this).
+    if (document.closed || context.excluded || document.check.result !== result || result.version !== document.content.version || !this.pushing) return;
+    document.pushed = true;
+    this.connection.publish(document.content.uri, () => {
+      const latest = document.check.result;
+      if (document.closed || !latest || latest.version !== document.content.version) return null;
+      return document.diagnostics.paramsJson(document.content, latest, this.diagnosticOptions(document, context));
+    });
+  }
+
+  // How the document's misspellings are written: the severity, the words shown (not ignored in
+  // it, nor listed by its project, nor known or skipped by the whole text's directives and
+  // names, nor one of the terms the whole document repeats), the key of those for the writer's
+  // kept pieces, and the directive problems.
+  diagnosticOptions(document, context) {
+    const result = document.check.result;
+    const layer = document.layer.of(document.content, context.format, result);
+    // The checks of the document's blocks leave its repeated terms to this.
     result.terms ??= repeatedTerms(result.words());
     const { terms } = result;
-    const key = `${this.settings.severity} ${document.generation} ${layer.key} ${[...terms].join(' ')}`;
-    const shown = (word, offset) => {
-      const nfc = word.normalize('NFC');
-      return !document.ignored.has(nfc) && !context.projectWords.has(nfc) && !layer.known(word) && !layer.skipped(offset) && !terms.has(word.toLowerCase());
+    return {
+      severity: this.settings.severity,
+      key: `${this.settings.severity} ${document.generation} ${layer.key} ${[...terms].join(' ')}`,
+      shown: (word, offset) => {
+        const nfc = word.normalize('NFC');
+        return !document.ignored.has(nfc) && !context.projectWords.has(nfc) && !layer.known(word) && !layer.skipped(offset) && !terms.has(word.toLowerCase());
+      },
+      extra: layer.problems.map((problem) => directiveDiagnostic(document.content, problem)),
     };
-    const extra = layer.problems.map((problem) => directiveDiagnostic(document.content, problem));
-    const params = document.diagnostics.paramsJson(document.content, result, { severity: this.settings.severity, shown, key, extra });
-    this.connection.notifyJson('textDocument/publishDiagnostics', params);
+  }
+
+  itemsJsonOf(document, context) {
+    return document.diagnostics.itemsJson(document.content, document.check.result, this.diagnosticOptions(document, context));
   }
 
   // ---- quick fixes and their commands ----
@@ -439,6 +586,7 @@ class Server {
         document.ignoredList.push(word);
         document.ignored = new PersonalWords(document.ignoredList);
         document.generation++;
+        this.diagnosticsChanged();
         await this.publish(document);
         return null;
       case COMMANDS.addToProject: {

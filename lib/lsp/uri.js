@@ -37,4 +37,9 @@ function isInside(file, dir, platform = process.platform) {
   return relative === '' || (!relative.startsWith('..') && !p.isAbsolute(relative));
 }
 
-module.exports = { uriToPath, isInside };
+// Whether two paths name the same file (on Windows without regard to case).
+function samePath(a, b, platform = process.platform) {
+  return platform === 'win32' ? a.toLowerCase() === b.toLowerCase() : a === b;
+}
+
+module.exports = { uriToPath, isInside, samePath };

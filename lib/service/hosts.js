@@ -83,9 +83,6 @@ class WorkerHost {
     if (this.worker) return this.ready;
     const worker = new Worker(path.join(__dirname, 'worker.js'), { workerData: this.state });
     this.worker = worker;
-    // An idle service must not keep the process alive: the worker is referenced only while a
-    // request waits for it.
-    worker.unref();
     this.loads++;
     this.ready = new Promise((resolve, reject) => {
       let timer;
@@ -117,6 +114,12 @@ class WorkerHost {
     worker.on('message', (message) => this.receive(message));
     worker.on('error', () => {}); // the exit that follows says it
     worker.on('exit', (code) => this.exited(worker, code));
+    // An idle service must not keep the process alive: the worker is referenced while it starts
+    // and while a request waits for it. (Its 'message' listeners ref it too, so a service opened
+    // and never used would otherwise hold the process for good.)
+    this.ready.then(() => {
+      if (this.worker === worker && this.replies.size === 0) worker.unref();
+    }, () => {});
     return this.ready;
   }
 

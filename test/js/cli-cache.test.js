@@ -14,7 +14,7 @@ const readCache = (dir) => JSON.parse(fs.readFileSync(path.join(dir, 'cache.json
 // cache prints it, and a run that checks the file does not.
 function forge(dir) {
   const data = readCache(dir);
-  for (const id of Object.keys(data.entries)) data.entries[id] = [[9, 9, 'cached']];
+  for (const id of Object.keys(data.entries)) data.entries[id] = '9\t9\tcached';
   fs.writeFileSync(path.join(dir, 'cache.json'), JSON.stringify(data));
 }
 
@@ -64,8 +64,9 @@ suite('spellshell --cache', () => {
   const CORRUPT = [
     ['half a file', (text) => text.slice(0, text.length / 2)],
     ['not JSON at all', () => '\0\0garbage'],
-    ['an entry of the wrong shape', (text) => text.replace(/\[\[1,1,"wrod"\]\]/, '[[1,"x"]]')],
-    ['another shape', (text) => text.replace('spellshell-cache-1', 'spellshell-cache-0')],
+    ['an entry of the wrong shape', (text) => text.replace('"1\\t1\\twrod"', '"1\\tx"')],
+    ['an entry of the wrong type', (text) => text.replace('"1\\t1\\twrod"', '[[1,1,"wrod"]]')],
+    ['another shape', (text) => text.replace('spellshell-cache-2', 'spellshell-cache-0')],
   ];
   for (const [what, spoil] of CORRUPT) {
     test(`a cache file with ${what} is ignored and rewritten`, (t) => {

@@ -4,7 +4,7 @@
 const assert = require('node:assert/strict');
 const { Readable } = require('node:stream');
 const { suite, test } = require('node:test');
-const { textParts, cutPoint, NotTextError } = require('../../lib/cli/read');
+const { textParts, cutPoint, NotTextError } = require('../../lib/project/read');
 const { Positions } = require('../../lib/cli');
 const { seededRandom: random } = require('./helpers');
 

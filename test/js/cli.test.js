@@ -10,6 +10,7 @@ const { main } = require('../../lib/cli');
 const { defaultLanguage } = require('../../lib/dictionaries/default-language');
 const { FORMATS } = require('../../lib/formats');
 const { setUp, spellshell, startSpellshell, environment, ONE } = require('./cli-helpers');
+const { madeUpWord } = require('./helpers');
 
 const version = require('../../package.json').version;
 
@@ -155,7 +156,7 @@ suite('spellshell command line', () => {
     ['a value for a flag', {}, ['--json=yes', 'a.txt'], 2, '', [/^spellshell: --json takes no value \(usage: /]],
     ['a bad --suggest', {}, ['--suggest', 'many', 'a.txt'], 2, '', [/^spellshell: --suggest needs a whole number, not "many" \(usage: /]],
     ['an unknown format', {}, ['--format', 'rtf', 'a.txt'], 2, '', [new RegExp(`^spellshell: unknown format "rtf" \\(formats: ${FORMATS.join(', ')}\\)`)]],
-    ['an unknown reporter', {}, ['--reporter', 'xml', 'a.txt'], 2, '', [/^spellshell: unknown reporter "xml" \(reporters: text, json, github\)/]],
+    ['an unknown reporter', {}, ['--reporter', 'xml', 'a.txt'], 2, '', [/^spellshell: unknown reporter "xml" \(reporters: text, json, github, sarif\)/]],
     ['a --dict-dir that does not exist', {}, ['--dict-dir', 'nowhere', 'a.txt'], 2, '', [/^spellshell: --dict-dir nowhere: no such folder$/]],
     ['a --dict-dir that is a file', { 'f.txt': '' }, ['--dict-dir', 'f.txt', 'a.txt'], 2, '', [/^spellshell: --dict-dir f.txt: not a folder$/]],
     ['an unknown language, listing the installed ones', {}, ['--lang', 'xx_ONE,zz', '--dict-dir', '.', 'a.txt'], 2, '',
@@ -214,7 +215,7 @@ suite('spellshell command line', () => {
 
   test('a closed pipe ends the run quietly, with the status it would have had', async (t) => {
     // Distinct misspellings: a word written again and again would be the file's own term.
-    const distinct = Array.from({ length: 200000 }, (_, i) => `wrod q${i.toString(26).replace(/\d/g, (d) => 'qrstuvwxyz'[d])}\n`).join('');
+    const distinct = Array.from({ length: 200000 }, (_, i) => `wrod ${madeUpWord(i)}\n`).join('');
     const dir = setUp(t, { 'big.txt': distinct, 'a.txt': 'hello\n' });
     const run = async (args) => {
       const child = startSpellshell(dir, args, { stdio: ['ignore', 'pipe', 'pipe'] });

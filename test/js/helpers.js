@@ -35,4 +35,10 @@ function seededRandom(seed) {
   };
 }
 
-module.exports = { addon, systemDictionaryDir, fixtureDictionary, hasSpellService, seededRandom, random: seededRandom };
+// The i-th of a run of distinct made-up words of the same length, `q` and four letters (qqqqq,
+// qqqqr, …): a text that repeats one misspelling would have it taken for one of its own terms.
+function madeUpWord(i) {
+  return `q${i.toString(26).padStart(4, '0').replace(/[0-9]/g, (d) => 'qrstuvwxyz'[d])}`;
+}
+
+module.exports = { madeUpWord, addon, systemDictionaryDir, fixtureDictionary, hasSpellService, seededRandom, random: seededRandom };

@@ -7,9 +7,10 @@ const { spawn } = require('node:child_process');
 const path = require('node:path');
 const { pathToFileURL } = require('node:url');
 const { suite, test } = require('node:test');
-const { Client, summary, frameOf } = require('./lsp/client');
-const { setUp } = require('./lsp/setup');
-const { fixtureDictionary, systemDictionaryDir } = require('./helpers');
+const fs = require('node:fs');
+const { Client, summary, frameOf, UNANSWERED } = require('./lsp/client');
+const { setUp, recording } = require('./lsp/setup');
+const { fixtureDictionary, madeUpWord, systemDictionaryDir } = require('./helpers');
 
 const error = (client) => client.next((m) => m.error !== undefined, 'an error response');
 
@@ -36,6 +37,18 @@ suite('language server: bad input gets error responses, and the server goes on',
     }
     // Every frame after those is read: the server still answers.
     assert.deepEqual((await client.request('no/such/method', {})).error, { code: -32601, message: 'unknown method no/such/method' });
+  });
+
+  test('a frame that announced more than it brought ends where the next frame begins', async (t) => {
+    const { client } = await setUp(t);
+    client.write('Content-Length: 1048576\r\n\r\n{"jsonrpc":"2.0","method":"$/setTrace"}');
+    client.write(frameOf({ id: 'after', method: 'no/such/method' }));
+    const { jsonrpc, ...answer } = await error(client);
+    assert.deepEqual(answer, { id: null, error: { code: -32700, message: 'unreadable frame: Content-Length 1048576, but the next frame began after 39 bytes' } });
+    assert.deepEqual((await error(client)).error, { code: -32601, message: 'unknown method no/such/method' });
+    // A body whose text holds what looks like a header is read whole.
+    client.open('untitled:h', 'Content-Length: 10\r\n\r\nwrod');
+    assert.deepEqual(summary(await client.diagnostics('untitled:h')), ['Content 0:0-0:7', 'Length 0:8-0:14', 'wrod 2:0-2:4']);
   });
 
   test('a frame split at every byte, and several frames in one chunk, are read alike', async (t) => {
@@ -90,6 +103,53 @@ suite('language server: bad input gets error responses, and the server goes on',
   });
 });
 
+suite('language server: clients that misbehave', () => {
+  test('a client that stops reading gets only the latest diagnostics of each document when it reads again', { skip: process.platform !== 'linux' && 'needs /proc' }, async (t) => {
+    const dir = fixtureDictionary(t, 'xx_ONE', ['hello', 'world']);
+    const client = Client.spawned(t);
+    await client.start({ languages: ['xx_ONE'], dictionaryDirs: [dir], personalDictionary: null });
+    const uri = pathToFileURL(path.join(dir, 'a.md')).href;
+    const lines = 6000;
+    client.open(uri, Array.from({ length: lines }, (_, i) => `hello ${madeUpWord(i)} world\n\n`).join(''), 'markdown'); // 120 KB, 6,000 diagnostics
+    while ((await client.diagnostics(uri, 1)).length < lines);
+    client.output.pause();
+    const edits = 100;
+    for (let version = 2; version < 2 + edits; version++) {
+      const at = { line: 2 * (version % lines), character: 0 };
+      client.change(uri, version, [version % 2 ? { range: { start: at, end: { line: at.line, character: 1 } }, text: '' } : { range: { start: at, end: at }, text: 'q' }]);
+      // As typed: each edit gets a check and a publication of its own.
+      await new Promise((resolve) => setTimeout(resolve, 50));
+    }
+    // Read again once the server has nothing left to do (its processor time stands still).
+    const ticks = () => fs.readFileSync(`/proc/${client.pid}/stat`, 'utf8').replace(/^.*\) /, '').split(' ').slice(11, 13).join(' ');
+    for (let before = '', now = ticks(); before !== now; before = now, now = ticks()) await new Promise((resolve) => setTimeout(resolve, 1000));
+    client.output.resume();
+    const last = edits + 1;
+    await client.diagnostics(uri, last);
+    const older = client.received.filter((m) => m.method === 'textDocument/publishDiagnostics').map((m) => m.params.version);
+    // What the pipe held when the server saw the editor was not reading: a publication or two.
+    assert.ok(older.length <= 3, `publications of older versions after reading again: ${older.join(', ')}`);
+  });
+
+  test('after an edit a document is never published in part, and only the edited paragraph is checked again, also where every line is indented', async (t) => {
+    const { calls, openService } = recording();
+    const { client, uri } = await setUp(t, {}, { openService });
+    const doc = uri('indented.md');
+    const paragraphs = 22000;
+    client.open(doc, Array.from({ length: paragraphs }, (_, i) => ` hello ${madeUpWord(i)}\n\n`).join(''), 'markdown'); // 286,000 units: over 256 Ki
+    const first = await client.diagnostics(doc, 1);
+    const all = first.length < paragraphs ? await client.diagnostics(doc, 1) : first;
+    assert.ok(first.length < paragraphs, 'a document just opened is published in two steps');
+    assert.equal(all.length, paragraphs);
+    calls.length = 0;
+    // The space before a paragraph replaced: the line now starts at the margin.
+    client.change(doc, 2, [{ range: { start: { line: 200, character: 0 }, end: { line: 200, character: 1 } }, text: 'the ' }]);
+    const after = await client.diagnostics(doc, 2);
+    assert.equal(after.length, paragraphs);
+    assert.deepEqual(calls.map((c) => c.text), [`the hello ${madeUpWord(100)}\n\n`]);
+  });
+});
+
 suite('language server: how it ends', () => {
   const rows = [
     ['shutdown, then exit', ['shutdown', 'exit'], 0],
@@ -112,6 +172,57 @@ suite('language server: how it ends', () => {
       assert.equal(client.stderr, '');
     });
   }
+
+  // Whatever the server is doing, `exit` ends it at once (with 0 after shutdown, 1 without), and
+  // `shutdown` is answered at once. Each row: what the client does before; the server's input
+  // stays open, so only the server's own ending can end the process.
+  const busy = [
+    ['right after initialize, before initialized', async () => {}],
+    ['right after initialized', async (client) => client.notify('initialized', {})],
+    ['during the first check of a large document', async (client, { uri }) => {
+      client.notify('initialized', {});
+      client.open(uri, 'wrod and more prose\n\n'.repeat(300000), 'markdown'); // 6 MB
+    }],
+    ['during a dictionary load that takes ten minutes', async (client, { settings }) => {
+      client.notify('workspace/didChangeConfiguration', { settings: { spellshell: { ...settings, languages: ['xx_SLOW'] } } });
+      client.notify('initialized', {});
+      client.open('untitled:slow', 'wrod');
+    }],
+    ['while the editor has not answered the configuration request', async (client, { uri }) => {
+      client.answers['workspace/configuration'] = UNANSWERED;
+      client.notify('initialized', {});
+      await client.next((m) => m.method === 'workspace/configuration', 'a configuration request');
+      client.open(uri, 'wrod');
+    }],
+  ];
+  for (const [name, before] of busy) {
+    for (const shutdown of [false, true]) {
+      test(`${shutdown ? 'shutdown and exit' : 'exit'} ${name}: exit status ${shutdown ? 0 : 1}`, async (t) => {
+        const dir = fixtureDictionary(t, 'xx_ONE', ['and', 'more', 'prose']);
+        fs.copyFileSync(path.join(dir, 'xx_ONE.aff'), path.join(dir, 'xx_SLOW.aff'));
+        fs.copyFileSync(path.join(dir, 'xx_ONE.dic'), path.join(dir, 'xx_SLOW.dic'));
+        const client = Client.spawned(t, { execArgv: ['--require', path.join(__dirname, 'lsp', 'slow-load-hook.js')] });
+        const settings = { languages: ['xx_ONE'], dictionaryDirs: [dir], personalDictionary: null };
+        const capabilities = { workspace: { configuration: true } };
+        client.answers['workspace/configuration'] = [settings];
+        await client.result('initialize', { processId: null, rootUri: null, capabilities, initializationOptions: settings });
+        await before(client, { uri: pathToFileURL(path.join(dir, 'a.md')).href, settings });
+        if (shutdown) assert.equal(await client.result('shutdown'), null);
+        client.notify('exit');
+        assert.equal(await client.ended(), shutdown ? 0 : 1);
+      });
+    }
+  }
+
+  test('shutdown and exit written together with initialized: shutdown is answered, then the server ends', async (t) => {
+    const client = Client.spawned(t);
+    await client.result('initialize', { processId: null, rootUri: null, capabilities: {}, initializationOptions: { languages: ['en_US'], dictionaryDirs: [systemDictionaryDir], personalDictionary: null } });
+    client.write(Buffer.concat([frameOf({ method: 'initialized', params: {} }), frameOf({ id: 'bye', method: 'shutdown' }), frameOf({ method: 'exit' }), frameOf({ id: 'late', method: 'shutdown' })]));
+    const { jsonrpc, ...answer } = await client.next((m) => m.id !== undefined, 'an answer');
+    assert.deepEqual(answer, { id: 'bye', result: null });
+    assert.equal(await client.ended(), 0);
+    assert.deepEqual(client.received.filter((m) => m.id === 'late'), [], 'nothing after exit is read');
+  });
 
   test('the editor\'s process ending ends the server, with exit status 1', async (t) => {
     const editor = spawn(process.execPath, ['-e', 'setTimeout(() => {}, 60000)'], { stdio: 'ignore' });

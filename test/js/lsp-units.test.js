@@ -11,8 +11,10 @@ const { TextDocument } = require('../../lib/lsp/document');
 const { blockStarts } = require('../../lib/lsp/blocks');
 const { DocumentCheck } = require('../../lib/lsp/document-check');
 const { DiagnosticsWriter } = require('../../lib/lsp/diagnostics');
+const { DocumentLayer } = require('../../lib/lsp/document-layer');
 const { uriToPath } = require('../../lib/lsp/uri');
 const { readSettings } = require('../../lib/lsp/settings');
+const { proseWords } = require('../../lib/formats');
 const { random } = require('./helpers');
 
 // The protocol's lines, the plain way: split at CRLF, CR or LF.
@@ -88,7 +90,12 @@ suite('language server: a document through edits', () => {
 suite('language server: the blocks a document is checked in', () => {
   const rows = [
     ['plain', 'one two\n\nthree\n\n\nfour', ['one two\n\n', 'three\n\n\n', 'four']],
-    ['plain', 'one\n\n  indented goes with it\n\nnext', ['one\n\n  indented goes with it\n\n', 'next']],
+    // Indentation means nothing outside Markdown; in Markdown, only inside a list.
+    ['plain', 'one\n\n  indented\n\nnext', ['one\n\n', '  indented\n\n', 'next']],
+    ['code:c', '  // one\n\n  // two', ['  // one\n\n', '  // two']],
+    ['markdown', ' one\n two\n\n three\n\n    code\n\n\tcode', [' one\n two\n\n', ' three\n\n', '    code\n\n', '\tcode']],
+    ['markdown', '- item\n\n    more of it\n\n  and more\n\nafter\n\n    code', ['- item\n\n    more of it\n\n  and more\n\n', 'after\n\n', '    code']],
+    ['markdown', ' 1. item\n\n    more\n\n- next\nlazy\n\n    more', [' 1. item\n\n    more\n\n', '- next\nlazy\n\n    more']],
     ['plain', 'one\r\n\r\ntwo\r\rthree', ['one\r\n\r\n', 'two\r\r', 'three']],
     ['markdown', '# Title\n\n```js\nconst a = 1;\n\nwrod();\n```\n\nafter', ['# Title\n\n', '```js\nconst a = 1;\n\nwrod();\n```\n\n', 'after']],
     ['markdown', '````\n```\n\n````\n\nafter', ['````\n```\n\n````\n\n', 'after']],
@@ -98,7 +105,7 @@ suite('language server: the blocks a document is checked in', () => {
     ['markdown', 'unclosed\n\n```\ncode\n\nmore', ['unclosed\n\n', '```\ncode\n\nmore']],
     ['html', '<p>a</p>\n\n<script>\nx\n\ny\n</script>\n\n<p>b</p>', ['<p>a</p>\n\n', '<script>\nx\n\ny\n</script>\n\n', '<p>b</p>']],
     ['code:c', '/* a\n\nb */ x /* c */\n\nint y;\n/* open\n\nz', ['/* a\n\nb */ x /* c */\n\n', 'int y;\n/* open\n\nz']],
-    ['code:c', 'f() {\n  a();\n\n  b();\n}\n\ng()', ['f() {\n  a();\n\n  b();\n}\n\n', 'g()']],
+    ['code:c', 'f() {\n  a();\n\n  b();\n}\n\ng()', ['f() {\n  a();\n\n', '  b();\n}\n\n', 'g()']],
     ['code:hash', 'def f():\n"""doc\n\nmore"""\n\nx = 1', ['def f():\n"""doc\n\nmore"""\n\n', 'x = 1']],
     ['code:hash', '=pod\n\ntext\n\n=cut\n\nprint', ['=pod\n\ntext\n\n=cut\n\n', 'print']],
     // A format without rules of its own gets every rule.
@@ -139,6 +146,69 @@ suite('language server: re-checking after edits', () => {
         const where = `${format}, step ${step}`;
         assert.deepEqual(check.base.starts, blockStarts(document, format), where);
         assert.deepEqual(misspellings, await service.check(document.text), where);
+      }
+    }
+  });
+});
+
+suite('language server: blocks judged like the whole document', () => {
+  // Paragraphs, indented lines, lists and their continuations, code and quotes, joined with
+  // blank lines or not: the words the Markdown format judges, block by block, are those it
+  // judges in the whole document, also after edits re-find the blocks around them.
+  const pieces = ['Some qa prose.', ' An indented qa line.', '  Two qa spaces.', '   Three qa spaces.', '    indented qcode', '\tqtabbed code', '- a qitem',
+    '  continued qitem', '1. qnumbered', '    qfour in a list', '      qsix', '```\nqfenced\n\nqmore\n```', '> quoted qa', '# Qheading',
+    '<!-- qcomment\n\nqstill -->', ' - qitem indented', '* * *', 'lazy qline\ncontinues'];
+  const judged = async (text) => proseWords('markdown', text).filter((w) => w.word.startsWith('q'));
+  const service = { check: async (text) => judged(text) };
+
+  test('random Markdown documents and edits', async () => {
+    for (const seed of [1, 2, 3, 4, 5, 6]) {
+      const next = random(seed);
+      const piece = () => pieces[Math.floor(next() * pieces.length)] + (next() < 0.7 ? '\n\n' : '\n');
+      const document = new TextDocument('file:///x', 'markdown', 1, Array.from({ length: 60 }, piece).join(''));
+      const check = new DocumentCheck();
+      await check.run(document, service, 'markdown');
+      for (let step = 0; step < 60; step++) {
+        // A piece typed somewhere, or a line's start deleted (a block may stop or start there).
+        const { line } = document.positionAt(Math.floor(next() * document.length));
+        const start = { line, character: 0 };
+        const change = next() < 0.5 ? { range: { start, end: start }, text: piece() } : { range: { start, end: { line, character: 1 + Math.floor(next() * 4) } }, text: '' };
+        check.edited(document.update([change], step + 2));
+        const { misspellings } = await check.run(document, service, 'markdown');
+        const where = `seed ${seed}, step ${step}`;
+        assert.deepEqual(check.base.starts, blockStarts(document, 'markdown'), where);
+        assert.deepEqual(misspellings.map(({ start, end, word }) => ({ start, end, word })), await judged(document.text), where);
+      }
+    }
+  });
+});
+
+suite('language server: the whole document\'s directives and names from kept blocks', () => {
+  test('random Markdown documents and edits: the same known words, skipped offsets and problems as from the whole text', async () => {
+    const pieces = ['Some qa prose.', '<!-- spellshell:ignore qb -->', '<!-- spellshell:disable -->', '<!-- spellshell:enable -->', '<!-- spellshell:nonsense -->',
+      '```js\nconst qcode = qvalue;\n```', 'Inline `qinline` code.', 'spellshell:ignore qc', '- a qitem', '    indented qcode'];
+    const service = { check: async () => [] };
+    const words = ['qa', 'qb', 'qc', 'qcode', 'qvalue', 'qinline', 'qitem'];
+    const viewOf = (layer, length) => ({
+      known: words.filter((w) => layer.known(w)),
+      skipped: Array.from({ length }, (_, i) => i).filter((i) => layer.skipped(i)),
+      problems: layer.problems,
+    });
+    for (const seed of [1, 2, 3, 4]) {
+      const next = random(seed);
+      const piece = () => pieces[Math.floor(next() * pieces.length)] + (next() < 0.7 ? '\n\n' : '\n');
+      // Over 64 blocks: the first view is the whole text's, dealt out to the blocks.
+      const document = new TextDocument('file:///x', 'markdown', 1, Array.from({ length: 160 }, piece).join(''));
+      const check = new DocumentCheck();
+      const layer = new DocumentLayer();
+      await check.run(document, service, 'markdown');
+      for (let step = 0; step < 25; step++) {
+        const { line } = document.positionAt(Math.floor(next() * document.length));
+        const start = { line, character: 0 };
+        check.edited(document.update([{ range: { start, end: next() < 0.5 ? start : { line, character: 3 } }, text: next() < 0.5 ? piece() : '' }], step + 2));
+        const result = await check.run(document, service, 'markdown');
+        const where = `seed ${seed}, step ${step}`;
+        assert.deepEqual(viewOf(layer.of(document, 'markdown', result), document.length), viewOf(new DocumentLayer().of(document, 'markdown'), document.length), where);
       }
     }
   });

@@ -6,9 +6,10 @@ const assert = require('node:assert/strict');
 const { suite, test } = require('node:test');
 const { summary } = require('./lsp/client');
 const { setUp, recording } = require('./lsp/setup');
+const { madeUpWord } = require('./helpers');
 
 suite('language server: documents and diagnostics', () => {
-  test('initialize offers incremental sync in UTF-16, quick fixes and the three commands', async (t) => {
+  test('initialize offers incremental sync in UTF-16, quick fixes, the three commands and pulled diagnostics', async (t) => {
     const { client } = await setUp(t);
     assert.deepEqual(client.initializeResult.capabilities, {
       positionEncoding: 'utf-16',
@@ -16,6 +17,7 @@ suite('language server: documents and diagnostics', () => {
       codeActionProvider: { codeActionKinds: ['quickfix'] },
       executeCommandProvider: { commands: ['spellshell.addToPersonalDictionary', 'spellshell.addToProjectWords', 'spellshell.ignoreInDocument'] },
       workspace: { workspaceFolders: { supported: true, changeNotifications: true } },
+      diagnosticProvider: { identifier: 'spellshell', interFileDependencies: false, workspaceDiagnostics: true },
     });
     assert.equal(client.initializeResult.serverInfo.name, 'spellshell');
   });
@@ -77,7 +79,7 @@ suite('language server: documents and diagnostics', () => {
     const doc = uri('large.md');
     // Each paragraph its own misspelling (a word the document repeats is one of its terms), of
     // the same length: q and four letters.
-    const paragraph = (i) => `hello world q${i.toString(26).padStart(4, '0').replace(/\d/g, (d) => 'qrstuvwxyz'[d])}\n\n`;
+    const paragraph = (i) => `hello world ${madeUpWord(i)}\n\n`;
     client.open(doc, Array.from({ length: 20000 }, (_, i) => paragraph(i)).join(''), 'markdown'); // 360,000 units
     const first = await client.diagnostics(doc, 1);
     const all = await client.diagnostics(doc, 1);

@@ -14,6 +14,9 @@ const bin = path.join(__dirname, '..', '..', '..', 'bin', 'spellshell.js');
 // this long has failed.
 const WAIT_MS = 60000;
 
+// An entry of `answers` that leaves the server's request unanswered.
+const UNANSWERED = Symbol('unanswered');
+
 // A message as the bytes of its frame.
 const frameOf = (message) => Buffer.concat(frame(JSON.stringify({ jsonrpc: '2.0', ...message })));
 
@@ -48,6 +51,8 @@ class Client {
   static spawned(t, { args = ['lsp'], env = process.env, execArgv = [] } = {}) {
     const child = spawn(process.execPath, [...execArgv, bin, ...args], { stdio: ['pipe', 'pipe', 'pipe'], env });
     const client = new Client(child.stdin, child.stdout);
+    client.pid = child.pid;
+    client.output = child.stdout;
     client.stderr = '';
     child.stderr.on('data', (chunk) => {
       client.stderr += chunk;
@@ -58,6 +63,16 @@ class Client {
       if ((await Promise.race([client.exited, new Promise((r) => setTimeout(r, 5000, 'running'))])) === 'running') child.kill();
     });
     return client;
+  }
+
+  // The exit status, once the server has ended; a server still running after two minutes has
+  // failed to end (the bound only guards against a hang).
+  ended() {
+    let timer;
+    const hang = new Promise((resolve, reject) => {
+      timer = setTimeout(() => reject(new Error('the server was still running two minutes later')), 2 * WAIT_MS);
+    });
+    return Promise.race([this.exited, hang]).finally(() => clearTimeout(timer));
   }
 
   write(bytes) {
@@ -93,7 +108,7 @@ class Client {
       if (resolve) resolve(message);
       else this.received.push(message); // an error response to no request (a bad frame)
     } else {
-      if (message.id !== undefined) {
+      if (message.id !== undefined && this.answers[message.method] !== UNANSWERED) {
         const answer = this.answers[message.method];
         const result = typeof answer === 'function' ? answer(message.params) : answer ?? null;
         this.send({ id: message.id, result });
@@ -150,4 +165,4 @@ class Client {
 // The words of diagnostics, with their ranges as "line:character-line:character".
 const summary = (diagnostics) => diagnostics.map(({ data, range: { start, end } }) => `${data} ${start.line}:${start.character}-${end.line}:${end.character}`);
 
-module.exports = { Client, summary, frameOf, bin };
+module.exports = { Client, summary, frameOf, bin, UNANSWERED };
