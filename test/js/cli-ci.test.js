@@ -81,7 +81,8 @@ suite('spellshell --file-list', () => {
     const run = spellshell(dir, [...ONE, '--exclude', 'gen', '--file-list', 'list.txt']);
     assert.deepEqual(run, {
       status: 2,
-      stdout: 'b.txt:1:1: lnie\na.md:1:1: wrod\ndocs/c.md:1:1: tow\ndocs/d.md:1:1: twoo\n',
+      // A folder's files are named with the platform's separator, as from the command line.
+      stdout: `b.txt:1:1: lnie\na.md:1:1: wrod\n${path.join('docs', 'c.md')}:1:1: tow\n${path.join('docs', 'd.md')}:1:1: twoo\n`,
       stderr: 'spellshell: cannot read deleted.md: no such file or folder\n',
     });
   });

@@ -7,8 +7,9 @@ const assert = require('node:assert/strict');
 const path = require('node:path');
 const { after, before, suite, test } = require('node:test');
 const { SpellService } = require('../..');
+const { systemDictionaryDir } = require('./helpers');
 
-const open = (languages, options = {}) => SpellService.open({ languages, backend: 'hunspell', worker: false, ...options });
+const open = (languages, options = {}) => SpellService.open({ languages, backend: 'hunspell', dictionaryDirs: [systemDictionaryDir], worker: false, ...options });
 const reported = async (service, text, options) => (await service.check(text, options)).map(({ word, language }) => `${word}:${language}`);
 
 const EN = 'This paragraph is written in English and it says nothing much.';
@@ -142,7 +143,7 @@ suite('paragraph languages', () => {
   });
 
   test('the verdicts are the same in a worker, and an added word counts in every language', async () => {
-    const inWorker = await SpellService.open({ languages: ['en_US', 'de_DE'], backend: 'hunspell' });
+    const inWorker = await SpellService.open({ languages: ['en_US', 'de_DE'], backend: 'hunspell', dictionaryDirs: [systemDictionaryDir] });
     try {
       const text = `${EN} You can do this oder that.\n\n${DE} Das word morgen gemacht. Ein Fehlr.`;
       assert.deepEqual(await inWorker.check(text), await enDe.check(text));

@@ -17,8 +17,9 @@ for (const worker of [true, false]) {
         { language: 'en_US', tag: 'en-US', dir: null, backend: 'system' },
         { language: 'fr_FR', tag: 'fr-FR', dir: null, backend: 'system' },
       ]);
+      // Judged in the language of its text: English (hello) as much as French (bonjour), the first.
       assert.deepEqual(await service.check('hello bonjour wrod', { suggestions: 2 }), [
-        { start: 14, end: 18, word: 'wrod', suggestions: ['world', 'word'] },
+        { start: 14, end: 18, word: 'wrod', language: 'en_US', suggestions: ['world', 'word'] },
       ]);
     });
 

@@ -163,6 +163,8 @@ class Client {
 }
 
 // The words of diagnostics, with their ranges as "line:character-line:character".
-const summary = (diagnostics) => diagnostics.map(({ data, range: { start, end } }) => `${data} ${start.line}:${start.character}-${end.line}:${end.character}`);
+// `word line:character-line:character` per diagnostic (the word from `data`, which holds the
+// judging language too where several are on).
+const summary = (diagnostics) => diagnostics.map(({ data, range: { start, end } }) => `${data?.word ?? data} ${start.line}:${start.character}-${end.line}:${end.character}`);
 
 module.exports = { Client, summary, frameOf, bin, UNANSWERED };
