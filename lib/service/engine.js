@@ -6,6 +6,7 @@ const { PersonalWords } = require('../words/personal-words');
 const { WordScanner, camelParts } = require('../words/tokenizer');
 const { proseOf, FORMATS } = require('../formats');
 const { sourceRange } = require('../formats/prose');
+const { Ranker } = require('./ranking');
 
 // A part of a camelCase identifier shorter than this is not judged: a lone letter is a prefix
 // (iPhone, eMail, xPosition), never a word one could misspell.
@@ -65,6 +66,7 @@ class Engine {
     this.close();
     this.checkers = checkers;
     this.languages = languages;
+    this.rankers = checkers.map((checker, i) => new Ranker(languages[i], checker));
     this.cache.clear();
   }
 
@@ -117,9 +119,11 @@ class Engine {
     return rejected.length === 0 ? false : rejected;
   }
 
-  // Hunspell's corrections for `word` in the language at `index` (in the order given), whole.
+  // The corrections for `word` in the language at `index` (in the order given), whole: the
+  // checker's, best first (ranking.js).
   suggestIn(word, index) {
-    return this.checkers[index].getCorrectionsForMisspelling(word.normalize('NFC'));
+    const nfc = word.normalize('NFC');
+    return this.rankers[index].rank(nfc, this.checkers[index].getCorrectionsForMisspelling(nfc));
   }
 
   // The misspellings of `text` read as `format` as [start, end, …] offsets in an Int32Array, and
