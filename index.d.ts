@@ -261,7 +261,7 @@ export declare class SpellService {
   /** The misspelled words of `text`, in text order. */
   check(text: string, options?: CheckOptions): Promise<Misspelling[]>;
   isMisspelled(word: string): Promise<boolean>;
-  /** The languages' corrections merged round-robin, without repeats, at most `limit` (10). */
+  /** The languages' corrections, each language's likeliest first, merged round-robin, without repeats, at most `limit` (10). */
   suggest(word: string, options?: SuggestOptions): Promise<string[]>;
   addWord(word: string): Promise<void>;
   removeWord(word: string): Promise<void>;

@@ -66,9 +66,11 @@ class Ranker {
   }
 
   level(word) {
+    const listed = this.commonness.level(word);
+    if (listed !== undefined) return listed;
     const parts = word.split(/[ -]/).filter(Boolean);
     if (parts.length > 1) return Math.max(...parts.map((part) => this.level(part))) + SPLIT_LEVELS;
-    return this.commonness.level(word) ?? UNLISTED_LEVEL;
+    return UNLISTED_LEVEL;
   }
 
   // `words` ordered by score; `placeWeight` × the index in `words` is added to each.

@@ -45,9 +45,11 @@ function entriesOf(file) {
         if (typeof line !== 'string') continue;
         const arrow = line.indexOf('->');
         if (arrow <= 0) continue;
+        // One string per entry and no arrays: the files hold about 90,000 entries, and every
+        // worker that suggests in English reads them.
         const typo = line.slice(0, arrow).trim();
-        const words = line.slice(arrow + 2).split(',').map((w) => w.trim()).filter(Boolean);
-        if (typo && words.length > 0 && !/[\s\t]/.test(typo)) entries.push(`${typo}\t${words.join('\t')}`);
+        const words = line.slice(arrow + 2).trim().replace(/\s*,[\s,]*/g, '\t');
+        if (typo && words && !/\s/.test(typo) && !/\t$/.test(words)) entries.push(`${typo}\t${words}`);
       }
     }
   }

@@ -39,20 +39,17 @@ class SortedWords {
     return this.starts.length;
   }
 
-  // From entries "key" or "key\tvalue", in any order.
+  // From entries "key" or "key\tvalue", in any order (sorted here, in place).
   static fromEntries(entries) {
-    const keyOf = (entry) => {
-      const tab = entry.indexOf('\t');
-      return tab < 0 ? entry : entry.slice(0, tab);
-    };
-    const sorted = entries.map((entry) => [keyOf(entry), entry]).sort((a, b) => (a[0] < b[0] ? -1 : a[0] > b[0] ? 1 : 0));
-    const starts = new Int32Array(sorted.length);
+    // A tab sorts before every character a key holds, so whole entries sort by their keys.
+    entries.sort();
+    const starts = new Int32Array(entries.length);
     let at = 0;
-    sorted.forEach(([, entry], i) => {
+    entries.forEach((entry, i) => {
       starts[i] = at;
       at += entry.length + 1;
     });
-    return new SortedWords(sorted.map(([, entry]) => entry).join('\n'), starts, LINE);
+    return new SortedWords(entries.join('\n'), starts, LINE);
   }
 
   // From the text of a JSON array of strings (a word list as its package ships it). Read as it
