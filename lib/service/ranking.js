@@ -15,11 +15,11 @@ const { knownMisspellingsFor } = require('../words/known-misspellings');
 const { TypoCost } = require('../words/typo-cost');
 
 // A word's score is its typo cost, plus COMMONNESS × its SCOWL level / 10 (level 10 adds 0.25,
-// level 70 1.75: a plain edit to a very common word beats a cheap one to a rare word), plus a
+// level 55 1.375: a plain edit to a very common word beats a cheap one to a rare word), plus a
 // share of its place in the list it came from. Fitted on the sets of
 // bench/suggestion-quality.js; the figures are in bench/README.md.
 const COMMONNESS = 0.25;
-// A word in no list: rarer than level 70 (names, technical terms).
+// A word in no list read: rarer than level 55 (rare words, names, technical terms).
 const UNLISTED_LEVEL = 80;
 // A suggestion of two words counts as its rarer word, one level (10) rarer still.
 const SPLIT_LEVELS = 10;

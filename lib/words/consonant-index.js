@@ -9,6 +9,8 @@
 const VOWELS = new Set(['a', 'e', 'i', 'o', 'u', 'y']);
 const ENTRY_BITS = 2 ** 16;
 const REF_BITS = 2 ** 20;
+const FNV_OFFSET = 0x811c9dc5;
+const FNV_PRIME = 0x01000193;
 
 function consonantKey(word) {
   const chars = [...word.toLowerCase()];
@@ -25,8 +27,27 @@ function consonantKey(word) {
 
 // FNV-1a over the key's UTF-16 units.
 function hash(key) {
-  let h = 0x811c9dc5;
-  for (let i = 0; i < key.length; i++) h = Math.imul(h ^ key.charCodeAt(i), 0x01000193);
+  let h = FNV_OFFSET;
+  for (let i = 0; i < key.length; i++) h = Math.imul(h ^ key.charCodeAt(i), FNV_PRIME);
+  return h >>> 0;
+}
+
+// hash(consonantKey(word)) for entry `i` of a word list, read in place: the index is built from
+// 60,000 words, and strings made for each would be garbage the worker's heap grows for. The
+// listed words are lower-case (SCOWL's few capitals are acronyms, which a key in capitals
+// never matches) and in the Basic Multilingual Plane.
+const VOWEL_UNITS = new Set([...VOWELS].map((v) => v.charCodeAt(0)));
+function hashAt(words, i) {
+  const { text, end } = words;
+  let h = FNV_OFFSET;
+  let last = -1;
+  for (let at = words.starts[i]; at < text.length; at++) {
+    const c = text.charCodeAt(at);
+    if (c < 32 || c === end) break;
+    if (last !== -1 && (VOWEL_UNITS.has(c) || c === last)) continue;
+    h = Math.imul(h ^ c, FNV_PRIME);
+    last = c;
+  }
   return h >>> 0;
 }
 
@@ -39,7 +60,7 @@ class ConsonantIndex {
     const keys = new Float64Array(total);
     let at = 0;
     lists.forEach((words, l) => {
-      for (let i = 0; i < words.size; i++) keys[at++] = hash(consonantKey(words.at(i))) * REF_BITS + l * ENTRY_BITS + i;
+      for (let i = 0; i < words.size; i++) keys[at++] = hashAt(words, i) * REF_BITS + l * ENTRY_BITS + i;
     });
     this.keys = keys.sort();
   }

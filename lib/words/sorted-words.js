@@ -57,11 +57,17 @@ class SortedWords {
   // parsed and sorted.
   static fromJsonArray(text) {
     if (text.includes('\\')) return SortedWords.fromEntries(JSON.parse(text));
-    const starts = [];
-    for (let open = text.indexOf('"'); open >= 0; open = text.indexOf('"', text.indexOf('"', open + 1) + 1)) {
-      starts.push(open + 1);
-    }
-    const words = new SortedWords(text, Int32Array.from(starts), QUOTE);
+    // Two passes, counting and then filling, so that no array of 100,000 numbers is made.
+    const each = (fn) => {
+      let count = 0;
+      for (let open = text.indexOf('"'); open >= 0; open = text.indexOf('"', text.indexOf('"', open + 1) + 1)) fn(count++, open + 1);
+      return count;
+    };
+    const starts = new Int32Array(each(() => {}));
+    each((i, start) => {
+      starts[i] = start;
+    });
+    const words = new SortedWords(text, starts, QUOTE);
     for (let i = 1; i < words.size; i++) {
       if (compareKey(text, starts[i], words.at(i - 1), QUOTE) <= 0) return SortedWords.fromEntries(JSON.parse(text));
     }
