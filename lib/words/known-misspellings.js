@@ -15,7 +15,7 @@
 // dict-en-us.json and dict-en-gb.json for American and British spelling.
 const fs = require('node:fs');
 const path = require('node:path');
-const { SortedWords } = require('./sorted-words');
+const { ArrowTable } = require('./arrow-table');
 
 const PACKAGE = '@cspell/dict-en-common-misspellings';
 
@@ -28,56 +28,27 @@ function packageMain() {
   }
 }
 
-// The entries of one of its files as "typo\tword1, word2" lines; none when it is missing or not
-// in the expected shape.
-function entriesOf(file) {
-  let definitions;
-  try {
-    definitions = JSON.parse(fs.readFileSync(file, 'utf8')).dictionaryDefinitions;
-  } catch {
-    return [];
-  }
-  const entries = [];
-  for (const definition of Array.isArray(definitions) ? definitions : []) {
-    for (const list of [definition?.flagWords, definition?.suggestWords]) {
-      if (!Array.isArray(list)) continue;
-      for (const line of list) {
-        if (typeof line !== 'string') continue;
-        const arrow = line.indexOf('->');
-        if (arrow <= 0) continue;
-        // One string per entry and no arrays: the files hold about 90,000 entries, and every
-        // worker that suggests in English reads them.
-        const typo = line.slice(0, arrow).trim();
-        const words = line.slice(arrow + 2).trim().replace(/\s*,[\s,]*/g, '\t');
-        if (typo && words && !/\s/.test(typo) && !/\t$/.test(words)) entries.push(`${typo}\t${words}`);
-      }
-    }
-  }
-  return entries;
-}
-
-// variant ('us', 'gb', '') -> SortedWords, or null when the package is not installed; loaded
-// once per thread.
+// variant ('us', 'gb', '') -> the tables to search in turn (all English first, then the
+// region's), or null when the package is not installed; read once per thread.
 const loaded = new Map();
 
-function tableOf(variant) {
+function tablesOf(variant) {
   if (!loaded.has(variant)) {
     const main = packageMain();
-    if (main === null) {
-      loaded.set(variant, null);
-    } else {
+    let tables = null;
+    if (main !== null) {
       const dir = path.join(path.dirname(main), 'dict');
-      const files = ['dict-en.json', ...(variant ? [`dict-en-${variant}.json`] : [])];
-      // A typo listed in both files keeps the general entry, which comes first.
-      const seen = new Set();
-      const entries = files.flatMap((file) => entriesOf(path.join(dir, file))).filter((entry) => {
-        const typo = entry.slice(0, entry.indexOf('\t'));
-        if (seen.has(typo)) return false;
-        seen.add(typo);
-        return true;
-      });
-      loaded.set(variant, entries.length > 0 ? SortedWords.fromEntries(entries) : null);
+      tables = ['dict-en.json', ...(variant ? [`dict-en-${variant}.json`] : [])].map((file) => {
+        try {
+          return ArrowTable.read(fs.readFileSync(path.join(dir, file)));
+        } catch {
+          // Missing, or not in the expected shape: no entries from it.
+          return null;
+        }
+      }).filter(Boolean);
+      if (tables.length === 0) tables = null;
     }
+    loaded.set(variant, tables);
   }
   return loaded.get(variant);
 }
@@ -89,23 +60,30 @@ class KnownMisspellings {
 
   // Whether the table's package is installed.
   get available() {
-    return tableOf(this.variant) !== null;
+    return tablesOf(this.variant) !== null;
+  }
+
+  // The words the tables list for `typo` exactly, or undefined.
+  find(typo) {
+    for (const table of tablesOf(this.variant) ?? []) {
+      const words = table.lookup(typo);
+      if (words !== undefined) return words;
+    }
+    return undefined;
   }
 
   // The words meant by `typo` as the table lists them (in its order), or undefined when it does
   // not know the typo. A Capitalised or ALL-CAPS typo is looked up in lowercase, and its words
   // come back in its case.
   lookup(typo) {
-    const table = tableOf(this.variant);
-    if (table === null) return undefined;
-    let words = table.get(typo);
-    if (words !== undefined) return words.split('\t');
+    const words = this.find(typo);
+    if (words !== undefined) return words;
     const lower = typo.toLowerCase();
     if (lower === typo) return undefined;
-    words = table.get(lower);
-    if (words === undefined) return undefined;
+    const found = this.find(lower);
+    if (found === undefined) return undefined;
     const upper = typo === typo.toUpperCase() && [...typo].length > 1;
-    return words.split('\t').map((word) => (upper ? word.toUpperCase() : word.charAt(0).toUpperCase() + word.slice(1)));
+    return found.map((word) => (upper ? word.toUpperCase() : word.charAt(0).toUpperCase() + word.slice(1)));
   }
 }
 

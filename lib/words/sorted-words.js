@@ -1,20 +1,17 @@
 'use strict';
 // A long sorted list of strings held compactly: one string with every entry and an Int32Array
 // of where each starts, searched by binary search. The word lists behind the suggestion ranking
-// hold about 110,000 words and 90,000 misspellings, and every worker that suggests loads them:
-// as a Map they would take 6.5 and 9 MB a worker, this way about a third of that, and a word
-// list read from its JSON text needs no JSON.parse (JSON.parse of those 1.3 MB alone takes
-// 70 to 120 ms).
+// hold about 70,000 words, and every worker that suggests in English loads them:
+// as a Map they would take 6.5 MB a worker, this way a third of that, and a word list read from
+// its JSON text needs no JSON.parse (JSON.parse of those 1.3 MB alone takes 70 to 120 ms).
 //
-// An entry's key runs to the first character below U+0020 (a tab, the line break between joined
-// entries) or to the closing quote of a JSON string; what follows a tab up to the line break is
-// its value.
-const TAB = 9;
+// An entry runs to the line break between joined entries, or to the closing quote of a JSON
+// string.
 const LINE = 10;
 const QUOTE = 34;
 
-// Compares `key` with the key of the entry at `start` in `text`, whose entries end with `end`,
-// in UTF-16 code-unit order (the order of JavaScript's `<` on strings).
+// Compares `key` with the entry at `start` in `text`, whose entries end with `end` (or a
+// control character), in UTF-16 code-unit order (the order of JavaScript's `<` on strings).
 function compareKey(text, start, key, end) {
   for (let i = 0; ; i++) {
     const c = start + i < text.length ? text.charCodeAt(start + i) : -1;
@@ -27,7 +24,7 @@ function compareKey(text, start, key, end) {
 }
 
 class SortedWords {
-  // text: the entries; starts: where each begins, in key order; end: the char code that ends an
+  // text: the entries; starts: where each begins, in order; end: the char code that ends an
   // entry (QUOTE or LINE).
   constructor(text, starts, end) {
     this.text = text;
@@ -39,9 +36,8 @@ class SortedWords {
     return this.starts.length;
   }
 
-  // From entries "key" or "key\tvalue", in any order (sorted here, in place).
+  // From entries in any order (sorted here, in place).
   static fromEntries(entries) {
-    // A tab sorts before every character a key holds, so whole entries sort by their keys.
     entries.sort();
     const starts = new Int32Array(entries.length);
     let at = 0;
@@ -74,7 +70,7 @@ class SortedWords {
     return words;
   }
 
-  // The index of the entry whose key is `key`, or -1.
+  // The index of the entry `key`, or -1.
   indexOf(key) {
     let low = 0;
     let high = this.starts.length - 1;
@@ -92,7 +88,7 @@ class SortedWords {
     return this.indexOf(key) >= 0;
   }
 
-  // The key of entry `i`.
+  // Entry `i`.
   at(i) {
     const start = this.starts[i];
     let end = start;
@@ -102,16 +98,6 @@ class SortedWords {
       end++;
     }
     return this.text.slice(start, end);
-  }
-
-  // The value of the entry with key `key` (after its tab), or undefined.
-  get(key) {
-    const i = this.indexOf(key);
-    if (i < 0) return undefined;
-    const start = this.starts[i] + key.length;
-    if (this.text.charCodeAt(start) !== TAB) return '';
-    const end = this.text.indexOf(String.fromCharCode(this.end), start);
-    return this.text.slice(start + 1, end < 0 ? this.text.length : end);
   }
 }
 

@@ -15,6 +15,7 @@ const { addon, systemDictionaryDir, fixtureDictionary, seededRandom } = require(
 const { SpellService } = require('../..');
 const { TypoCost } = require('../../lib/words/typo-cost');
 const { SortedWords } = require('../../lib/words/sorted-words');
+const { ArrowTable } = require('../../lib/words/arrow-table');
 const { ConsonantIndex, consonantKey } = require('../../lib/words/consonant-index');
 const { commonnessFor } = require('../../lib/words/commonness');
 const { parseAffixHints } = require('../../lib/dictionaries/affix-hints');
@@ -231,11 +232,25 @@ suite('the word lists behind the ranking', () => {
     }
   });
 
-  test('SortedWords reads escapes through JSON.parse, and gives an entry\'s value after its tab', () => {
+  test('SortedWords reads escapes through JSON.parse', () => {
     const escaped = SortedWords.fromJsonArray('["caf\\u00e9", "a\\"b", "zed"]');
     assert.deepEqual([escaped.has('café'), escaped.has('a"b'), escaped.has('zed'), escaped.has('caf')], [true, true, true, false]);
-    const table = SortedWords.fromEntries(['teh\tthe', 'recieve\treceive', 'aas\tas\tass', 'te']);
-    assert.deepEqual([table.get('teh'), table.get('aas'), table.get('te'), table.get('t'), table.get('tehx')], ['the', 'as\tass', '', undefined, undefined]);
+  });
+
+  test('ArrowTable finds every entry in place, those out of order in the file too, in UTF-8 and through escapes', () => {
+    const entries = ['abc->abbey', 'Abc->ABC', 'naïve->naive', 'café->cafe, caffè', 'zz->z', 'с->c', 'a b->ab', 'noarrow', 'abd->abide', 'ab-c->abc', 'x->'];
+    // File order as the package ships it: case-insensitive, so capitals and other scripts sit
+    // among the lower-case entries.
+    const json = (list) => JSON.stringify({ dictionaryDefinitions: [{ flagWords: list.slice(0, 2), suggestWords: list.slice(2) }] }, null, 1);
+    for (const text of [json(entries), json(entries).replace(/ï/g, '\\u00ef')]) {
+      const table = ArrowTable.read(Buffer.from(text, 'utf8'));
+      const expected = {
+        abc: ['abbey'], Abc: ['ABC'], 'naïve': ['naive'], 'café': ['cafe', 'caffè'], zz: ['z'], 'с': ['c'],
+        abd: ['abide'], 'ab-c': ['abc'], 'a b': undefined, noarrow: undefined, x: undefined, ab: undefined, abcd: undefined,
+      };
+      for (const [typo, words] of Object.entries(expected)) assert.deepEqual(table.lookup(typo), words, typo);
+    }
+    assert.equal(ArrowTable.read(Buffer.from('{"dictionaryDefinitions": 3}')), null);
   });
 
   test('ConsonantIndex finds the listed words written with the same consonants', () => {
