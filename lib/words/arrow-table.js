@@ -67,7 +67,8 @@ class ArrowTable {
         if (Array.isArray(node)) node.forEach(collect);
         else if (node && typeof node === 'object') {
           for (const [name, value] of Object.entries(node)) {
-            if ((name === 'flagWords' || name === 'suggestWords') && Array.isArray(value)) lines.push(...value.filter((v) => typeof v === 'string' && !/["\\]/.test(v)));
+            const list = (name === 'flagWords' || name === 'suggestWords') && Array.isArray(value);
+            if (list) lines.push(...value.filter((v) => typeof v === 'string' && !/["\\]/.test(v)));
             else collect(value);
           }
         }

@@ -54,7 +54,9 @@ function hashAt(words, i) {
 class ConsonantIndex {
   // lists: SortedWords, at most 16 of at most 65,536 words each.
   constructor(lists) {
-    if (lists.length > REF_BITS / ENTRY_BITS || lists.some((words) => words.size > ENTRY_BITS)) throw new RangeError('too many words for the consonant index');
+    if (lists.length > REF_BITS / ENTRY_BITS || lists.some((words) => words.size > ENTRY_BITS)) {
+      throw new RangeError('too many words for the consonant index');
+    }
     this.lists = lists;
     const total = lists.reduce((sum, words) => sum + words.size, 0);
     const keys = new Float64Array(total);
