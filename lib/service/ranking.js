@@ -3,7 +3,7 @@
 // slip for each (typo-cost.js: a swap of neighbours, a doubled or dropped letter, a key beside
 // the right one, a confusion of sound) and, where the language has the data, by how common each
 // word is (commonness.js), with a table of known misspellings answering first when it knows the
-// typo (known-misspellings.js, when installed). Hunspell's own order breaks ties.
+// typo (misspelling-table.js, when installed). Hunspell's own order breaks ties.
 //
 // Runs where the list is made (the worker), once per list: a few hundred microseconds against
 // Hunspell's tens of milliseconds. Deterministic: the same word gets the same list on every run
@@ -11,7 +11,7 @@
 const { affixHints } = require('../dictionaries/affix-hints');
 const { commonnessFor } = require('../words/commonness');
 const { ConsonantIndex } = require('../words/consonant-index');
-const { knownMisspellingsFor } = require('../words/known-misspellings');
+const { misspellingTableFor } = require('../words/misspelling-table');
 const { TypoCost } = require('../words/typo-cost');
 
 // A word's score is its typo cost, plus COMMONNESS × its SCOWL level / 10 (level 10 adds 0.25,
@@ -56,7 +56,7 @@ class Ranker {
     this.loaded = true;
     this.typoCost = new TypoCost(affixHints(this.info));
     this.commonness = commonnessFor(this.info.language);
-    this.known = knownMisspellingsFor(this.info.language);
+    this.known = misspellingTableFor(this.info.language);
     this.consonants = null;
   }
 

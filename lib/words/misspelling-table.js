@@ -53,7 +53,7 @@ function tablesOf(variant) {
   return loaded.get(variant);
 }
 
-class KnownMisspellings {
+class MisspellingTable {
   constructor(variant) {
     this.variant = variant;
   }
@@ -88,11 +88,11 @@ class KnownMisspellings {
 }
 
 // The table for a dictionary's language, or null for a language it does not cover.
-function knownMisspellingsFor(language) {
+function misspellingTableFor(language) {
   const match = /^en(?:[-_]([A-Za-z]{2}))?(?:[-_]|$)/i.exec(language);
   if (match === null) return null;
   const region = match[1] ? match[1].toUpperCase() : 'US';
-  return new KnownMisspellings(region === 'US' ? 'us' : region === 'CA' ? '' : 'gb');
+  return new MisspellingTable(region === 'US' ? 'us' : region === 'CA' ? '' : 'gb');
 }
 
-module.exports = { knownMisspellingsFor, KnownMisspellings, PACKAGE };
+module.exports = { misspellingTableFor, MisspellingTable, PACKAGE };
