@@ -165,7 +165,39 @@ export interface SpellServiceOptions {
   /** `true` (default): after a check, its first 32 misspellings' lists are computed while the
    * service is idle and kept for `suggest` (in workers only: not with `worker: false`). */
   backgroundSuggestions?: boolean;
+  /**
+   * With several languages, `false` (default): each paragraph is judged in the language it is
+   * written in (a word only another language accepts is borrowed unless it looks like a slip);
+   * `true`: a word any of the languages accepts is accepted. One language: no difference.
+   */
+  anyLanguage?: boolean;
+  /** The vocabularies of checks that name none: `true` (default) chooses by each check's format
+   * (`vocabulariesFor(format)`), `false` uses none, an array names them. */
+  vocabularies?: boolean | Vocabulary[];
 }
+
+/**
+ * Word lists of software's own words, read from installed MIT-licensed packages
+ * (`@cspell/dict-*`): `software` (terms, tools, acronyms), `companies`, `licenses`,
+ * `filetypes`, `fullstack`, `node`, `npm`, `typescript`, `html`, `css`, `cpp`, `python`,
+ * `shell`, `go`, `rust`.
+ */
+export type Vocabulary = 'software' | 'companies' | 'licenses' | 'filetypes' | 'fullstack' | 'node' | 'npm' | 'typescript'
+  | 'html' | 'css' | 'cpp' | 'python' | 'shell' | 'go' | 'rust';
+
+/** Every vocabulary's name. */
+export declare const VOCABULARIES: readonly Vocabulary[];
+
+/**
+ * The vocabularies for a check: those of writing about software (`software`, `companies`,
+ * `licenses`, `filetypes`), the format's (Markdown: `npm`, `html`; HTML: `html`, `css`,
+ * `typescript`, `npm`), and those of the source's language when its editor language id is
+ * given (`javascript`: `typescript`, `node`, `npm`, `fullstack`; `cpp`: `cpp`, `fullstack`…).
+ */
+export declare function vocabulariesFor(format?: Format, languageId?: string): Vocabulary[];
+
+/** The editor language id of a file by its extension (`a.ts` → `'typescript'`), or undefined. */
+export declare function languageIdForPath(filePath: string): string | undefined;
 
 /**
  * The formats a text may be checked as. `'plain'` judges every word; the others judge only the
@@ -206,6 +238,15 @@ export interface Misspelling {
   word: string;
   /** Present only when `check` was asked for suggestions. */
   suggestions?: string[];
+  /** The language that judged the word (`"de_DE"`): present when the service has several
+   * languages and judges each paragraph in its own (not with `anyLanguage`). */
+  language?: string;
+}
+
+/** A language of the service and its share (0 to 1) of what tells the languages apart in a text. */
+export interface LanguageScore {
+  language: string;
+  score: number;
 }
 
 /** What `check` needs of an `AbortSignal` (Node's and the DOM's fit), declared here so that the
@@ -227,6 +268,39 @@ export interface CheckOptions {
   /** Milliseconds from the call after which the suggestion lists are what is ready then (see
    * `SuggestOptions.timeout`); the misspellings themselves are always complete. */
   timeout?: number;
+  /** Overrides the service's `anyLanguage` for this call. */
+  anyLanguage?: boolean;
+  /** The vocabularies whose words are known too: `true` by the format, `false` none, or names
+   * (default: the service's `vocabularies`). */
+  vocabularies?: boolean | Vocabulary[];
+  /** `true` (default): the text's inline directives (`spellshell:ignore`, `spellshell:disable`…)
+   * are followed. Their own text is never judged. */
+  directives?: boolean;
+  /** `true` (default): the names of the text's code (identifiers, code spans, `<code>`) are
+   * known in its prose. */
+  ownWords?: boolean;
+  /** `true` (default: as `ownWords`): a word the text writes three times or more, that no
+   * dictionary or list knows and that is no known misspelling, is one of its terms. */
+  repeatedTerms?: boolean;
+}
+
+export interface DetectLanguageOptions {
+  /** What the text is (default `'plain'`); only its prose counts. */
+  format?: Format;
+}
+
+/** An unknown inline directive (`spellshell:ignor`), at UTF-16 offsets into the text. */
+export interface DirectiveProblem {
+  start: number;
+  end: number;
+  directive: string;
+  message: string;
+}
+
+/** `check`'s result: the misspellings, and beside them (a property that is not enumerable) the
+ * unknown directives. */
+export interface CheckResult extends Array<Misspelling> {
+  readonly problems: DirectiveProblem[];
 }
 
 export interface SuggestOptions {
@@ -238,6 +312,8 @@ export interface SuggestOptions {
    * `0` answers from the kept lists only. Default: no limit.
    */
   timeout?: number;
+  /** One of the service's languages whose corrections come first (a misspelling's `language`). */
+  language?: string;
 }
 
 /**
@@ -259,8 +335,14 @@ export declare class SpellService {
   /** The resolved dictionaries, in the order given. */
   readonly languages: DictionaryInfo[];
   /** The misspelled words of `text`, in text order. */
-  check(text: string, options?: CheckOptions): Promise<Misspelling[]>;
+  check(text: string, options?: CheckOptions): Promise<CheckResult>;
+  /** Whether every language rejects the word (a word alone has no paragraph to tell its language). */
   isMisspelled(word: string): Promise<boolean>;
+  /**
+   * The service's languages ranked by how much of `text` reads as each, best first: scores from
+   * 0 to 1 that sum to 1 (equal when nothing tells them apart; one language: its score is 1).
+   */
+  detectLanguage(text: string, options?: DetectLanguageOptions): Promise<LanguageScore[]>;
   /** The languages' corrections, each language's likeliest first, merged round-robin, without repeats, at most `limit` (10). */
   suggest(word: string, options?: SuggestOptions): Promise<string[]>;
   addWord(word: string): Promise<void>;

@@ -12,9 +12,10 @@ const { Spellchecker, openAs, openProperties } = require('./lib/dictionaries/add
 const { SpellService } = require('./lib/service');
 const { findDictionaries } = require('./lib/dictionaries/find-dictionaries');
 const { FORMATS, formatForPath, formatForLanguageId } = require('./lib/formats');
+const { VOCABULARIES, vocabulariesFor, languageIdForPath } = require('./lib/words/vocabularies');
 
-module.exports = { Spellchecker, openAs, openProperties, SpellService, findDictionaries, FORMATS, formatForPath, formatForLanguageId };
+module.exports = { Spellchecker, openAs, openProperties, SpellService, findDictionaries, FORMATS, formatForPath, formatForLanguageId, VOCABULARIES, vocabulariesFor, languageIdForPath };
 
 // Never runs: it names the exports for Node's ES module loader, which reads them from this
 // file's text, so that `import { SpellService } from 'spellshell'` works as well.
-0 && (module.exports = { Spellchecker: null, openAs: null, openProperties: null, SpellService: null, findDictionaries: null, FORMATS: null, formatForPath: null, formatForLanguageId: null });
+0 && (module.exports = { Spellchecker: null, openAs: null, openProperties: null, SpellService: null, findDictionaries: null, FORMATS: null, formatForPath: null, formatForLanguageId: null, VOCABULARIES: null, vocabulariesFor: null, languageIdForPath: null });

@@ -27,6 +27,15 @@ const SEEDED = Number(process.env.CORPUS_SEEDED || 3);
 const dictionaryDir = process.env.SPELLSHELL_DICTIONARY_DIR || '/usr/share/hunspell';
 const outDir = path.join(__dirname, 'data', 'corpus');
 
+// Whether a path names another language than English: a folder (`/fr/`, `/pt_BR/`) or the part
+// of the name before its extension (`faq.de.html`).
+function translated(file) {
+  const code = /^[a-z]{2}(?:[-_][a-z]{2})?$/i;
+  const parts = file.split('/');
+  const name = /\.([^./]+)\.html?$/i.exec(parts.pop());
+  return [...parts, name?.[1] ?? ''].some((part) => code.test(part) && part.toLowerCase().slice(0, 2) !== 'en');
+}
+
 function walk(dir, test, found = [], depth = 0) {
   let entries;
   try {
@@ -96,7 +105,9 @@ const KINDS = [
     format: 'html',
     extension: '.html',
     aspellMode: 'html',
-    files: () => walk('/usr/share/doc', (f) => f.endsWith('.html')),
+    // English pages only: a translation (`faq.fr.html`, `…/de/index.html`) is checked in the
+    // translation's language, not this corpus's.
+    files: () => walk('/usr/share/doc', (f) => f.endsWith('.html') && !translated(f)),
     prose: htmlProse,
   },
   {
@@ -139,14 +150,15 @@ function misspell(word, next) {
 // Chooses the files and seeds the typos; returns [{ file, format, seeded: [{ start, word }] }].
 function makeCorpus(kind, checker, next) {
   const seen = new Set();
-  const candidates = kind.files().filter(sized).filter((file) => {
+  const candidates = kind.files().filter(kind.sized ?? sized).filter((file) => {
     const hash = crypto.createHash('sha1').update(fs.readFileSync(file)).digest('hex');
     if (seen.has(hash)) return false;
     seen.add(hash);
     return true;
   });
-  // A seeded shuffle, then the first FILES that take SEEDED typos.
-  for (let i = candidates.length - 1; i > 0; i--) {
+  // A seeded shuffle, then the first FILES that take SEEDED typos (a kind that takes a whole
+  // folder takes every file, with as many typos as each takes, and keeps its names).
+  for (let i = candidates.length - 1; kind.whole ? false : i > 0; i--) {
     const j = Math.floor(next() * (i + 1));
     [candidates[i], candidates[j]] = [candidates[j], candidates[i]];
   }
@@ -155,7 +167,7 @@ function makeCorpus(kind, checker, next) {
   fs.mkdirSync(dir, { recursive: true });
   const made = [];
   for (const source of candidates) {
-    if (made.length === FILES) break;
+    if (!kind.whole && made.length === FILES) break;
     let text = fs.readFileSync(source, 'utf8');
     if (text.includes('\uFFFD')) continue; // not UTF-8
     const ranges = kind.comments ? commentRanges(text) : null;
@@ -177,7 +189,7 @@ function makeCorpus(kind, checker, next) {
       if (!checker.isMisspelled(typo) || text.includes(typo)) continue;
       chosen.push({ start, word, typo });
     }
-    if (chosen.length < SEEDED) continue;
+    if (chosen.length < (kind.whole ? 0 : SEEDED)) continue;
     chosen.sort((a, b) => b.start - a.start);
     const seeded = [];
     for (const { start, word, typo } of chosen) {
@@ -191,7 +203,10 @@ function makeCorpus(kind, checker, next) {
       typo.start += shift;
       shift += typo.delta;
     }
-    const file = path.join(dir, `${String(made.length + 1).padStart(2, '0')}-${path.basename(source).replace(/\.[^.]*$/, '')}${kind.extension}`);
+    const file = kind.whole
+      ? path.join(dir, path.relative(kind.whole, source))
+      : path.join(dir, `${String(made.length + 1).padStart(2, '0')}-${path.basename(source).replace(/\.[^.]*$/, '')}${kind.extension}`);
+    fs.mkdirSync(path.dirname(file), { recursive: true });
     fs.writeFileSync(file, text);
     made.push({ file, source, format: kind.format, seeded });
   }
@@ -312,7 +327,11 @@ async function main() {
   }
 }
 
-main().catch((error) => {
-  console.error(error.stack);
-  process.exit(1);
-});
+if (require.main === module) {
+  main().catch((error) => {
+    console.error(error.stack);
+    process.exit(1);
+  });
+}
+
+module.exports = { KINDS, makeCorpus, walk, sized, outDir };

@@ -12,6 +12,8 @@ const dataDir = path.join(__dirname, 'data');
 const baseline = path.join(root, 'build', 'bench', 'bench', 'hunspell_baseline');
 const dictionaryDir = process.env.SPELLSHELL_DICTIONARY_DIR || '/usr/share/hunspell';
 const runs = Number(process.env.BENCH_RUNS || 7);
+// BENCH_ONLY=load: the load rows alone (en_US, fr_FR, de_DE), a minute or two; unset, every row.
+const only = process.env.BENCH_ONLY;
 // Every case runs on one processor (BENCH_CPU, default 0; "none" to let the system choose):
 // on a virtual machine the processors can differ in speed by a quarter from run to run.
 const cpu = process.env.BENCH_CPU || '0';
@@ -37,14 +39,20 @@ function runCase(impl, args) {
   return JSON.parse(out.trim().split('\n').pop());
 }
 
-// For each implementation, the median of `key` over `runs` separate processes. The runs take
+// For each key and implementation, the median over `runs` separate processes. The runs take
 // turns (all implementations once, then again), so that a slow spell of the machine does not
 // fall on one implementation alone.
-function measureAll(impls, args, key) {
-  const values = Object.fromEntries(impls.map((impl) => [impl, []]));
-  for (let i = 0; i < runs; i++) for (const impl of impls) values[impl].push(runCase(impl, args)[key]);
-  return Object.fromEntries(impls.map((impl) => [impl, median(values[impl])]));
+function measureKeys(impls, args, keys) {
+  const values = Object.fromEntries(keys.map((key) => [key, Object.fromEntries(impls.map((impl) => [impl, []]))]));
+  for (let i = 0; i < runs; i++) {
+    for (const impl of impls) {
+      const result = runCase(impl, args);
+      for (const key of keys) values[key][impl].push(result[key]);
+    }
+  }
+  return Object.fromEntries(keys.map((key) => [key, Object.fromEntries(impls.map((impl) => [impl, median(values[key][impl])]))]));
 }
+const measureAll = (impls, args, key) => measureKeys(impls, args, [key])[key];
 
 // Suggestion latency for each implementation over `count` processes each, taking turns like
 // measureAll: one suggestion takes tens of milliseconds, long enough for the machine's slow
@@ -67,17 +75,32 @@ function suggestions(impls, file, count) {
 
 function main() {
   if (!fs.existsSync(baseline)) throw new Error(`build the baseline first: ${baseline}`);
-  if (!fs.existsSync(data('text.txt'))) {
-    const counts = makeInputs({ dataDir, baseline, dictionaryDir });
-    console.log(`inputs: ${JSON.stringify(counts)}`);
-  }
   const all = loaders;
   const rows = [];
   const row = (name, unit, values, higherIsBetter) => rows.push({ name, unit, values, higherIsBetter });
 
-  row('load en_US', 'ms', measureAll(all, ['load'], 'loadMs'), false);
-  const memory = measureAll(all, ['load'], 'memoryKiB');
-  row('load en_US memory', 'MiB', Object.fromEntries(all.map((impl) => [impl, memory[impl] / 1024])), false);
+  // Loading: the dictionary and the first answer (setDictionary and the first isMisspelled for
+  // the add-on, new Hunspell and its first spell for the C++ loop), and the resident memory it
+  // adds. nspell takes seconds over the French and German lists: en_US only. de_DE where
+  // Debian's hunspell-de-de is installed (this script installs it).
+  for (const [language, impls] of [
+    ['en_US', all],
+    ['fr_FR', all.filter((impl) => impl !== 'nspell')],
+    ['de_DE', all.filter((impl) => impl !== 'nspell')],
+  ]) {
+    if (!fs.existsSync(path.join(dictionaryDir, `${language}.dic`))) continue;
+    const { loadMs, loadCpuMs, memoryKiB } = measureKeys(impls, ['load', language], ['loadMs', 'loadCpuMs', 'memoryKiB']);
+    row(`load ${language}`, 'ms', loadMs, false);
+    row(`load ${language}, processor time`, 'ms', loadCpuMs, false);
+    row(`load ${language} memory`, 'MiB', Object.fromEntries(impls.map((impl) => [impl, memoryKiB[impl] / 1024])), false);
+  }
+  if (only === 'load') return printTable(rows, []);
+
+  if (!fs.existsSync(data('text.txt'))) {
+    const counts = makeInputs({ dataDir, baseline, dictionaryDir });
+    console.log(`inputs: ${JSON.stringify(counts)}`);
+  }
+
   for (const [label, mode, file] of [
     ['distinct correct words, new object', 'fresh', 'correct.txt'],
     ['distinct misspellings, new object', 'fresh', 'misspelled.txt'],
@@ -109,20 +132,9 @@ function main() {
   const construct = runCase('spellshell', ['construct']);
   const bare = measureAll(['spellshell'], ['bare'], 'nsPerCall').spellshell;
 
-  // The table.
-  const fmt = (v) => (v >= 100 ? v.toFixed(0) : v >= 10 ? v.toFixed(1) : v.toFixed(2));
-  const header = ['measure', 'C++ Hunspell', 'minimal binding', 'spellshell', 'nspell', 'hunspell-asm'];
   // Cells for the columns after the measure's name, by implementation; '-' where none.
   const cells = (byImpl) => perWord.map((impl) => byImpl[impl] ?? '-');
-  const lines = rows.map(({ name, unit, values, higherIsBetter }) => [
-    `${name} (${unit})`,
-    fmt(values.baseline),
-    ...peers.map((p) => {
-      if (values[p] === undefined) return '-';
-      const ratio = higherIsBetter ? values[p] / values.baseline : values.baseline / values[p];
-      return `${fmt(values[p])} (${ratio.toFixed(2)}×)`;
-    }),
-  ]);
+  const lines = [];
   lines.push(['suggest lists identical to C++', ...cells({ spellshell: identical ? 'yes' : 'NO' })]);
   lines.push([
     'first suggestion agrees with C++',
@@ -146,10 +158,32 @@ function main() {
   ]);
   lines.push(['construct + collect (ns each; RSS growth over 300k)', ...cells({ spellshell: `${fmt(construct.nsPerConstruction)} ns, ${fmt(construct.growthKiB)} KiB` })]);
 
+  printTable(rows, lines);
+}
+
+const fmt = (v) => (v >= 100 ? v.toFixed(0) : v >= 10 ? v.toFixed(1) : v.toFixed(2));
+
+// The rows, each value with its ratio to the C++ loop's, then the lines made of several rows.
+function printTable(rows, extraLines) {
+  const header = ['measure', 'C++ Hunspell', 'minimal binding', 'spellshell', 'nspell', 'hunspell-asm'];
+  const lines = rows.map(({ name, unit, values, higherIsBetter }) => [
+    `${name} (${unit})`,
+    fmt(values.baseline),
+    ...peers.map((p) => {
+      if (values[p] === undefined) return '-';
+      const ratio = higherIsBetter ? values[p] / values.baseline : values.baseline / values[p];
+      return `${fmt(values[p])} (${ratio.toFixed(2)}×)`;
+    }),
+  ]);
+  lines.push(...extraLines);
   const widths = header.map((h, i) => Math.max(h.length, ...lines.map((l) => String(l[i]).length)));
   const print = (cells) => console.log(cells.map((c, i) => String(c).padEnd(widths[i])).join(' | '));
+  const suggestRuns = Number(process.env.BENCH_SUGGEST_RUNS || 5);
   console.log(
-    `\nmedians of ${runs} runs (suggest: ${suggestRuns}), on processor ${cpu}; load average ${os.loadavg().map((l) => l.toFixed(2)).join(' ')}`,
+    `\nmedians of ${runs} runs${only ? '' : ` (suggest: ${suggestRuns})`}, on processor ${cpu}; load average ${os
+      .loadavg()
+      .map((l) => l.toFixed(2))
+      .join(' ')}`,
   );
   print(header);
   print(widths.map((w) => '-'.repeat(w)));

@@ -49,6 +49,8 @@ function main() {
   const versus = (label, result) => row(label, `1 worker ${ms(median(result.totals.one))} ms, default pool ${ms(median(result.totals.pool))} ms`,
     `${(median(result.totals.pool) / median(result.totals.one)).toFixed(2)}×, lists identical: ${same(result.lists.one, result.lists.pool)}`);
   versus('suggest, 100 calls at once, en_US + fr_FR (median of 3)', runCase('at-once', both, 'default', 100));
+  versus('suggest, 300 calls at once, en_US + fr_FR (median of 3)', runCase('at-once', both, 'default', 300));
+  versus('check with suggestions: 5, 300 distinct misspellings, en_US + fr_FR (median of 3)', runCase('check', both, 'default', 300));
   versus(`check with suggestions: 5, ${checkWords} distinct misspellings, en_US (median of 3)`, runCase('check', 'en_US', 'default', checkWords));
 
   const ready = runCase('ready', both, 'default', 100);

@@ -9,7 +9,8 @@ const crypto = require('node:crypto');
 const fs = require('node:fs');
 const path = require('node:path');
 
-const SHAPE = 'spellshell-cache-1';
+// 2: an entry's findings may name the language that judged them.
+const SHAPE = 'spellshell-cache-2';
 // Past this many entries the oldest are dropped: ~100 bytes each without findings, so a few MB.
 const MAX_ENTRIES = 50000;
 const DEFAULT_NAME = '.spellshellcache';
@@ -32,8 +33,8 @@ function dictionaryIdentity(info) {
 }
 
 // The key of one setting: everything besides a file's bytes that decides its findings.
-function settingKey({ version, languages, personal, projectWords }) {
-  return sha256(JSON.stringify([version, languages.map(dictionaryIdentity), personal, projectWords]));
+function settingKey({ version, languages, personal, projectWords, anyLanguage = false }) {
+  return sha256(JSON.stringify([version, languages.map(dictionaryIdentity), personal, projectWords, anyLanguage]));
 }
 
 function cacheFile(location, cwd) {
@@ -52,7 +53,7 @@ function validEntries(data, key) {
   if (data.entries === null || typeof data.entries !== 'object') return new Map();
   const entries = new Map();
   for (const [id, findings] of Object.entries(data.entries)) {
-    const ok = Array.isArray(findings) && findings.every((f) => Array.isArray(f) && f.length === 3
+    const ok = Array.isArray(findings) && findings.every((f) => Array.isArray(f) && (f.length === 3 || (f.length === 4 && typeof f[3] === 'string'))
       && Number.isSafeInteger(f[0]) && f[0] > 0 && Number.isSafeInteger(f[1]) && f[1] > 0 && typeof f[2] === 'string' && f[2] !== '');
     if (ok) entries.set(id, findings);
   }
@@ -85,7 +86,7 @@ class ResultCache {
     return `${hash}:${format}${projectWords ? ':project' : ''}`;
   }
 
-  // [[line, column, word]…] of earlier runs, or undefined.
+  // [[line, column, word (, language)]…] of earlier runs, or undefined.
   get(id) {
     return this.added.get(id) ?? this.entries.get(id);
   }

@@ -20,7 +20,9 @@ const { globMatcher, formatNamer } = require('../project/glob-matcher');
 const { textParts, hashOf, NotTextError, CHUNK_BYTES } = require('./read');
 const { ResultCache, settingKey, cacheFile } = require('./cache');
 const { REPORTERS } = require('./report');
+const { vocabularyChooser, placeWords, vocabularyTable } = require('./jargon');
 const { version } = require('../../package.json');
+const { repeatedTerms } = require('../words/repeated-terms');
 
 // Suggestions asked of the service at once: enough to keep a pool of workers busy, few enough
 // that a run with thousands of distinct words does not queue them all at the same moment.
@@ -58,8 +60,9 @@ class Positions {
   }
 }
 
-// Runs the suggestion calls, at most SUGGEST_CONCURRENCY at a time, each word once per run;
-// `service()` resolves to the service.
+// Runs the suggestion calls, at most SUGGEST_CONCURRENCY at a time, each word once per run (and
+// per language that judged it: that language's corrections come first); `service()` resolves to
+// the service. The lists come back keyed by word, or by language, NUL and word.
 function suggester(service, count) {
   const lists = new Map();
   const waiting = [];
@@ -67,26 +70,30 @@ function suggester(service, count) {
   const next = () => {
     if (active >= SUGGEST_CONCURRENCY || waiting.length === 0) return;
     active++;
-    const [word, resolve] = waiting.shift();
-    service().then((s) => s.suggest(word, { limit: count })).catch(() => []).then((list) => {
+    const [word, language, resolve] = waiting.shift();
+    service().then((s) => s.suggest(word, { limit: count, language })).catch(() => []).then((list) => {
       active--;
       resolve(list);
       next();
     });
   };
-  const of = (word) => {
-    if (!lists.has(word)) {
-      lists.set(word, new Promise((resolve) => {
-        waiting.push([word, resolve]);
+  const of = (key, word, language) => {
+    if (!lists.has(key)) {
+      lists.set(key, new Promise((resolve) => {
+        waiting.push([word, language, resolve]);
         next();
       }));
     }
-    return lists.get(word);
+    return lists.get(key);
   };
-  return async (words) => {
-    const unique = [...new Set(words)];
-    const found = await Promise.all(unique.map(of));
-    return new Map(unique.map((word, i) => [word, found[i]]));
+  return async (words, languages = []) => {
+    const keys = new Map();
+    words.forEach((word, i) => {
+      const language = languages[i];
+      keys.set(language === undefined ? word : `${language}\u0000${word}`, [word, language]);
+    });
+    const found = await Promise.all([...keys].map(([key, [word, language]]) => of(key, word, language)));
+    return new Map([...keys.keys()].map((key, i) => [key, found[i]]));
   };
 }
 
@@ -104,6 +111,8 @@ function settingsOf(options, project, { env, cwd, stdout }) {
     personal: personal === undefined ? undefined : path.resolve(cwd, personal),
     suggest: options.suggest ?? config.suggest ?? (stdout.isTTY ? 5 : 0),
     projectWords: [...config.words, ...config.ignoreWords],
+    anyLanguage: options.anyLanguage ?? config.anyLanguage ?? false,
+    vocabulariesOf: vocabularyChooser(options.vocabularies ?? config.vocabularies ?? true),
     // Whether a folder's file is taken, by the format its name tells (null: none), and the
     // format a file is checked as. --format changes the second only: it must not take images.
     formatOf: (file) => named(file) ?? knownFormat(file),
@@ -162,6 +171,10 @@ async function main(argv, io = {}) {
     for (const d of findDictionaries({ dirs })) await out.write(`${d.language}\t${d.dir ?? '(system)'}\n`);
     return finish(0);
   }
+  if (options.listVocabularies) {
+    await out.write(vocabularyTable());
+    return finish(0);
+  }
 
   let project = null;
   if (options.config) {
@@ -193,6 +206,7 @@ async function main(argv, io = {}) {
       dictionaryDirs: dirs,
       personalDictionary: settings.personal,
       backend: 'auto',
+      anyLanguage: settings.anyLanguage,
       // The run asks for the lists it prints itself, all at once over the pool; lists prepared
       // after each file's check would cost every file one suggestion's time (25 ms for en_US).
       backgroundSuggestions: false,
@@ -219,29 +233,33 @@ async function main(argv, io = {}) {
     };
 
     const cache = options.cache
-      ? new ResultCache(cacheFile(options.cacheLocation, cwd), settingKey({ version, languages, personal, projectWords: settings.projectWords }))
+      ? new ResultCache(cacheFile(options.cacheLocation, cwd), settingKey({ version, languages, personal, projectWords: [...settings.projectWords, JSON.stringify(options.vocabularies ?? project?.config.vocabularies ?? true)], anyLanguage: settings.anyLanguage }))
       : null;
     const suggest = settings.suggest > 0 ? suggester(service, settings.suggest) : null;
     const report = REPORTERS[options.reporter];
     const unique = new Map();
     progress.start(entries);
+    if (options.detect) {
+      await detectLanguages(entries, { service, settings, options, stdin, out, problem });
+      entries.length = 0;
+    }
 
     // A file's findings: counted, then kept for --unique or printed.
     const take = async (entry, findings) => {
       if (findings.length && status === 0) status = 1;
       if (out.stopped) return;
       if (options.unique) {
-        for (const [line, column, word] of findings) {
+        for (const [line, column, word, language] of findings) {
           const seen = unique.get(word);
           if (seen) seen.count++;
-          else unique.set(word, { name: entry.name, line, column, word, count: 1 });
+          else unique.set(word, { name: entry.name, line, column, word, language, count: 1 });
         }
         return;
       }
-      const lists = suggest ? await suggest(findings.words) : new Map();
+      const lists = suggest ? await suggest(findings.words, findings.languages) : new Map();
       let batch = '';
-      for (const [line, column, word] of findings) {
-        batch += `${report({ name: entry.name, line, column, word, suggestions: lists.get(word) ?? [] })}\n`;
+      for (const [line, column, word, language] of findings) {
+        batch += `${report({ name: entry.name, line, column, word, language, suggestions: lists.get(language === undefined ? word : `${language}\u0000${word}`) ?? [] })}\n`;
         if (batch.length >= WRITE_BATCH) {
           progress.clear();
           await out.write(batch);
@@ -257,14 +275,16 @@ async function main(argv, io = {}) {
       // it: the rest is read, not checked.
       const readOnly = out.closed && status >= 1;
       const format = entry.stdin ? (options.format ?? 'plain') : settings.namedFormatOf(entry.file);
-      const words = inProject(entry) ? projectWords : noWords;
+      const place = placeWords(entry.stdin ? null : entry.file, inProject(entry) ? settings.projectWords : []);
+      const words = place.words.size > 0 ? place.words : noWords;
+      const vocabularies = settings.vocabulariesOf(entry.stdin ? null : entry.file, format);
       // A large file's findings go out part by part rather than all at the end, so they need not
       // all be held; it is first read through once to be sure it is text, since a file that is
       // not must print nothing.
       const streaming = !cache && !readOnly && entry.regular && entry.size > READ_WHOLE_BYTES;
       const notText = streaming ? await textProblem(entry.file) : null;
       const result = notText ? { failure: notText }
-        : await checkEntry(entry, { service, format, projectWords: words, cache, readOnly, stdin, progress, onPart: streaming ? (f) => take(entry, f) : null });
+        : await checkEntry(entry, { service, format, vocabularies, place: place.key, projectWords: words, cache, readOnly, stdin, progress, say, onPart: streaming ? (f) => take(entry, f) : null });
       progress.fileDone();
       if (result.failure) {
         problem(`cannot check ${entry.name}: ${result.failure}`);
@@ -274,9 +294,9 @@ async function main(argv, io = {}) {
       if (out.error) break;
     }
     if (options.unique && !out.stopped && unique.size) {
-      const lists = suggest ? await suggest([...unique.keys()]) : new Map();
+      const lists = suggest ? await suggest([...unique.keys()], [...unique.values()].map((u) => u.language)) : new Map();
       progress.clear();
-      await out.write(`${[...unique.values()].map((u) => report({ ...u, suggestions: lists.get(u.word) ?? [] })).join('\n')}\n`);
+      await out.write(`${[...unique.values()].map((u) => report({ ...u, suggestions: lists.get(u.language === undefined ? u.word : `${u.language}\u0000${u.word}`) ?? [] })).join('\n')}\n`);
     }
     if (cache) {
       try {
@@ -293,6 +313,26 @@ async function main(argv, io = {}) {
     progress.clear();
   }
   return finish(status);
+}
+
+// --detect-language: each file's languages ranked, one line a file (an object with --json).
+async function detectLanguages(entries, { service, settings, options, stdin, out, problem }) {
+  for (const entry of entries) {
+    const format = entry.stdin ? (options.format ?? 'plain') : settings.namedFormatOf(entry.file);
+    let text = '';
+    try {
+      for await (const part of textParts(entry.stdin ? stdin : entry.file)) text += part.text;
+    } catch (error) {
+      if (error instanceof NotTextError) problem(`cannot check ${entry.name}: ${error.message}, skipped`);
+      else if (error.code) problem(`cannot check ${entry.name}: ${causeOf(error)}`);
+      else throw error;
+      continue;
+    }
+    const ranked = await (await service()).detectLanguage(text, { format });
+    await out.write(options.reporter === 'json'
+      ? `${JSON.stringify({ file: entry.name, languages: ranked })}\n`
+      : `${entry.name}: ${ranked.map(({ language, score }) => `${language} ${score.toFixed(2)}`).join(', ')}\n`);
+  }
 }
 
 // The personal words, as the service will read them (a FIFO or a device is refused, never read);
@@ -323,11 +363,13 @@ class Findings {
     this.lines = [];
     this.columns = [];
     this.words = [];
+    // The language that judged each, where several are on (else undefined).
+    this.languages = [];
   }
 
-  static from(triples) {
+  static from(entries) {
     const findings = new Findings();
-    for (const [line, column, word] of triples) findings.push(line, column, word);
+    for (const [line, column, word, language] of entries) findings.push(line, column, word, language);
     return findings;
   }
 
@@ -335,14 +377,29 @@ class Findings {
     return this.words.length;
   }
 
-  push(line, column, word) {
+  push(line, column, word, language) {
     this.lines.push(line);
     this.columns.push(column);
     this.words.push(word);
+    this.languages.push(language);
   }
 
+  // These findings less the words they repeat (the document's own terms: repeated-terms.js).
+  withoutTerms() {
+    const terms = repeatedTerms(this.words);
+    if (terms.size === 0) return this;
+    const kept = new Findings();
+    for (let i = 0; i < this.words.length; i++) {
+      if (!terms.has(this.words[i].toLowerCase())) kept.push(this.lines[i], this.columns[i], this.words[i], this.languages[i]);
+    }
+    return kept;
+  }
+
+  // [line, column, word] or, judged in one of several languages, [line, column, word, language].
   * [Symbol.iterator]() {
-    for (let i = 0; i < this.words.length; i++) yield [this.lines[i], this.columns[i], this.words[i]];
+    for (let i = 0; i < this.words.length; i++) {
+      yield this.languages[i] === undefined ? [this.lines[i], this.columns[i], this.words[i]] : [this.lines[i], this.columns[i], this.words[i], this.languages[i]];
+    }
   }
 }
 
@@ -360,7 +417,7 @@ function own(word) {
 
 // One file's findings (project words left out), or { failure }. With `onPart`, each part's
 // findings go to it as soon as they are known, and none are returned.
-async function checkEntry(entry, { service, format, projectWords, cache, readOnly, stdin, progress, onPart }) {
+async function checkEntry(entry, { service, format, vocabularies, place, projectWords, cache, readOnly, stdin, progress, say, onPart }) {
   let id;
   try {
     // A small file is read at once, without the turns of asynchronous reads (a folder of small
@@ -369,7 +426,7 @@ async function checkEntry(entry, { service, format, projectWords, cache, readOnl
     if (entry.regular && entry.size <= READ_WHOLE_BYTES) source = fs.readFileSync(entry.file);
     if (cache && !entry.stdin) {
       const hash = Buffer.isBuffer(source) ? ResultCache.hashBytes(source) : await hashOf(source);
-      id = ResultCache.id(hash, format, projectWords.size > 0);
+      id = ResultCache.id(hash, `${format}:${vocabularies.join(',')}:${place}`, projectWords.size > 0);
       const known = cache.get(id);
       if (known) {
         progress.bytes(entry.size);
@@ -381,17 +438,33 @@ async function checkEntry(entry, { service, format, projectWords, cache, readOnl
     for await (const part of textParts(source, { onBytes: (n) => progress.bytes(n) })) {
       if (readOnly) continue;
       where.part(part.text, part.offset);
-      const found = await (await service()).check(part.text, { format });
-      for (const { start, word } of found) {
+      // The file's repeated terms are told over the whole file (below), not over one part.
+      const found = await (await service()).check(part.text, { format, vocabularies, repeatedTerms: false });
+      // Directives and the code's names hold in the part they stand in (a whole file up to
+      // 256 Ki characters).
+      // (Positions are asked in text order: the unknown directives in turn with the words.)
+      const problems = found.problems;
+      let p = 0;
+      const sayProblems = (before) => {
+        for (; p < problems.length && problems[p].start <= before; p++) {
+          const { line, column } = where.at(part.offset + problems[p].start);
+          say(`${entry.name}:${line}:${column}: ${problems[p].message}`);
+        }
+      };
+      for (const { start, word, language } of found) {
+        sayProblems(start);
         if (projectWords.has(word.normalize('NFC'))) continue;
         const { line, column } = where.at(part.offset + start);
-        findings.push(line, column, own(word));
+        findings.push(line, column, own(word), language);
       }
+      sayProblems(Infinity);
       if (onPart) {
-        await onPart(findings);
+        // A file streamed in parts (over 4 MB) has its repeated terms told part by part.
+        await onPart(findings.withoutTerms());
         findings = new Findings();
       }
     }
+    findings = findings.withoutTerms();
     if (id !== undefined && !readOnly) cache.set(id, [...findings]);
     return { findings };
   } catch (error) {

@@ -1,6 +1,7 @@
 'use strict';
 // The command line's arguments, and the help that lists them.
 const { FORMATS } = require('../formats');
+const { VOCABULARIES } = require('../words/vocabularies');
 
 const USAGE = 'usage: spellshell [OPTION]… FILE|FOLDER|PATTERN|-… (spellshell --help lists the options)';
 
@@ -24,13 +25,18 @@ Checks the spelling of files, of every file of a known format in a folder (walke
 or of standard input (-), and prints FILE:LINE:COLUMN: WORD -> suggestions per misspelling.
 
 Options:
-  --lang L[,L…]          the languages (default: the locale's, else en_US; see --list-dictionaries)
+  --lang L[,L…]          the languages (default: the locale's, else en_US; see --list-dictionaries);
+                         with several, each paragraph is judged in the language it is written in
+  --any-language         with several languages, accept a word any of them accepts instead
+  --detect-language      print each file's languages ranked by how much of it reads as each
   --dict-dir DIR         also look for Hunspell dictionaries in DIR (repeatable; DIR must exist)
   --personal FILE        the personal word list (default: ${process.platform === 'win32' ? '%APPDATA%\\spellshell\\words.txt' : '~/.config/spellshell/words.txt'})
   --no-personal          use no personal word list
   --suggest N            up to N suggestions per word (default: 5 when standard output is a
                          terminal, none otherwise; --suggest N asks for them anywhere)
   --format NAME          check every file as NAME instead of choosing by file name
+  --vocabularies LIST    the word lists of software's jargon to know: auto (default: by file
+                         type), none, or names separated by commas (see --list-vocabularies)
   --include GLOB         in folders, also check files matching GLOB (repeatable)
   --exclude GLOB         in folders, leave out files and folders matching GLOB (repeatable)
   --no-gitignore         in folders, check files that .gitignore files leave out too
@@ -42,6 +48,7 @@ Options:
   --cache                keep results of unchanged files (in .spellshellcache)
   --cache-location PATH  the cache file (or a folder to keep it in); implies --cache
   --list-dictionaries    print the installed languages and their folders
+  --list-vocabularies    print the vocabularies, and which file types get which
   -h, --help             print this help
   --version              print the version
 
@@ -51,6 +58,12 @@ In folders, files of other kinds are passed over unless --include names them; no
 .git are never entered, and inside a git work tree what .gitignore leaves out is too. An
 argument that names no file but holds * ? [ or { is a pattern, expanded here ('docs/**/*.md'),
 since the shells of Windows do not.
+
+Directives in a file's comments (or on any line of a .txt file) settle words where they stand:
+  spellshell:ignore WORD…   spellshell:words WORD…   known in the whole file
+  spellshell:disable … spellshell:enable              nothing in between is checked
+  spellshell:disable-line   spellshell:disable-next-line
+(cspell:, spell-checker: and spellchecker: work the same; an unknown one is named on stderr.)
 
 Project config: .spellshell.json in the current folder or the nearest one above it (else
 cspell.json, .cspell.json or cspell.config.json there); command-line options win over it.
@@ -71,8 +84,11 @@ const FLAGS = new Map([
   ['--no-personal', (o) => { o.personal = false; }],
   ['--no-gitignore', (o) => { o.gitignore = false; }],
   ['--no-config', (o) => { o.config = false; }],
+  ['--any-language', (o) => { o.anyLanguage = true; }],
+  ['--detect-language', (o) => { o.detect = true; }],
   ['--cache', (o) => { o.cache = true; }],
   ['--list-dictionaries', (o) => { o.list = true; }],
+  ['--list-vocabularies', (o) => { o.listVocabularies = true; }],
   ['--help', (o) => { o.help = true; }],
   ['-h', (o) => { o.help = true; }],
   ['--version', (o) => { o.version = true; }],
@@ -93,6 +109,15 @@ const VALUED = new Map([
     if (!FORMATS.includes(v)) throw new UsageError(`unknown format "${v}" (formats: ${FORMATS.join(', ')})`);
     o.format = v;
   }],
+  ['--vocabularies', (o, v) => {
+    if (v === 'auto') o.vocabularies = true;
+    else if (v === 'none') o.vocabularies = false;
+    else {
+      o.vocabularies = v.split(',').map((name) => name.trim()).filter(Boolean);
+      const unknown = o.vocabularies.find((name) => !VOCABULARIES.includes(name));
+      if (unknown !== undefined || o.vocabularies.length === 0) throw new UsageError(`unknown vocabulary "${unknown ?? v}" (vocabularies: auto, none, ${VOCABULARIES.join(', ')})`);
+    }
+  }],
   ['--include', (o, v) => { o.include.push(v); }],
   ['--exclude', (o, v) => { o.exclude.push(v); }],
   ['--reporter', (o, v) => {
@@ -107,9 +132,9 @@ const VALUED = new Map([
 
 function parseArguments(argv) {
   const options = {
-    languages: null, dirs: [], personal: undefined, suggest: undefined, format: undefined, include: [], exclude: [],
+    languages: null, anyLanguage: undefined, detect: false, dirs: [], personal: undefined, suggest: undefined, format: undefined, include: [], exclude: [],
     gitignore: true, config: true, unique: false, reporter: 'text', cache: false, cacheLocation: undefined,
-    list: false, help: false, version: false, files: [],
+    list: false, listVocabularies: false, vocabularies: undefined, help: false, version: false, files: [],
   };
   let onlyFiles = false;
   for (let i = 0; i < argv.length; i++) {
@@ -138,7 +163,7 @@ function parseArguments(argv) {
       throw new UsageError(`unknown option ${arg}`);
     }
   }
-  if (!options.list && !options.help && !options.version && options.files.length === 0) throw new UsageError('no FILE given');
+  if (!options.list && !options.listVocabularies && !options.help && !options.version && options.files.length === 0) throw new UsageError('no FILE given');
   return options;
 }
 

@@ -9,16 +9,19 @@ const escapeProperty = (s) => escapeData(s).replace(/:/g, '%3A').replace(/,/g, '
 
 const times = (count) => (count === 1 ? 'once' : `${count} times`);
 
-// One finding: { name, line, column, word, suggestions, count? } -> one line.
+// One finding: { name, line, column, word, language?, suggestions, count? } -> one line (language:
+// the one that judged the word, where several are on).
 const REPORTERS = {
   text({ name, line, column, word, suggestions, count }) {
     const counted = count === undefined ? '' : ` (${times(count)})`;
     return `${name}:${line}:${column}: ${word}${counted}${suggestions.length ? ` -> ${suggestions.join(', ')}` : ''}`;
   },
-  json({ name, line, column, word, suggestions, count }) {
-    return JSON.stringify(count === undefined
-      ? { file: name, line, column, word, suggestions }
-      : { file: name, line, column, word, suggestions, count });
+  json({ name, line, column, word, language, suggestions, count }) {
+    const entry = { file: name, line, column, word };
+    if (language !== undefined) entry.language = language;
+    entry.suggestions = suggestions;
+    if (count !== undefined) entry.count = count;
+    return JSON.stringify(entry);
   },
   github({ name, line, column, word, suggestions, count }) {
     // Annotations name files from the repository's root, with forward slashes.

@@ -12,6 +12,8 @@ function lineEnd(text, from) {
 
 // Keeps a string literal's content [from, to), blanking its backslash escapes.
 function keepString(prose, text, from, to) {
+  prose.boundary(from);
+  prose.commentEnd = undefined;
   prose.keep(from, to);
   let at = text.indexOf('\\', from);
   while (at !== -1 && at < to) {
@@ -29,14 +31,18 @@ function keepString(prose, text, from, to) {
 // directives, editor modelines, source maps.
 // Spelled exactly as the tools read them, so that a misspelt directive (which the tool ignores)
 // is judged like any other comment.
-const DIRECTIVE = /^[\s*/#!-]*(?:eslint-disable(?:-next-line|-line)?|eslint-enable|eslint-env|eslint |jshint |jslint |(?:istanbul|c8|v8) ignore (?:next|if|else|file|start|stop)|prettier-ignore|@ts-(?:ignore|expect-error|nocheck|check)|tslint:(?:disable|enable)|webpack(?:ChunkName|Mode|Prefetch|Preload|Ignore|Exports|Include|Exclude):|@vite-ignore|@jsx |@flow|[#@] sourceMappingURL=|[#@] sourceURL=|NOLINT(?:NEXTLINE)?|clang-format (?:on|off)|pylint: *(?:disable|enable|skip-file)|noqa|type: *ignore|mypy:|fmt: *(?:on|off|skip)|isort: *(?:skip|off|on)|rubocop: *(?:disable|enable|todo)|shellcheck (?:disable|source|shell)=|vim?: *set |-\*-|#region|#endregion|cspell:|spell-checker:)/i;
+const DIRECTIVE = /^[\s*/#!-]*(?:eslint-disable(?:-next-line|-line)?|eslint-enable|eslint-env|eslint |jshint |jslint |(?:istanbul|c8|v8) ignore (?:next|if|else|file|start|stop)|prettier-ignore|@ts-(?:ignore|expect-error|nocheck|check)|tslint:(?:disable|enable)|webpack(?:ChunkName|Mode|Prefetch|Preload|Ignore|Exports|Include|Exclude):|@vite-ignore|@jsx |@flow|[#@] sourceMappingURL=|[#@] sourceURL=|NOLINT(?:NEXTLINE)?|clang-format (?:on|off)|pylint: *(?:disable|enable|skip-file)|noqa|type: *ignore|mypy:|fmt: *(?:on|off|skip)|isort: *(?:skip|off|on)|rubocop: *(?:disable|enable|todo)|shellcheck (?:disable|source|shell)=|vim?: *set |-\*-|#region|#endregion)/i;
 
 // Keeps a comment's text [from, to), blanking a directive to a tool at its start (up to the end
 // of its line, or to the reason people give after ` -- `, ` - ` or `(`), and the names and types
 // that documentation tags give (`@param {string} name`, `\\param name`), which are code.
 function keepComment(prose, text, from, to) {
   const content = text.slice(from, to);
+  // A run of line comments with nothing but their markers between them is one block.
+  if (prose.commentEnd === undefined || !/^[\s/#*;-]*$/.test(text.slice(prose.commentEnd, from))) prose.boundary(from);
+  prose.commentEnd = to;
   prose.keep(from, to);
+  prose.comment(from, to);
   const directive = DIRECTIVE.exec(content);
   if (directive !== null) {
     let end = content.indexOf('\n');
@@ -113,9 +119,11 @@ function cLike(text) {
   const prose = new Prose(text, true);
   const start = /\/\/|\/\*|["'`]/g;
   let match;
+  let codeFrom = 0; // where the code since the last comment or prose string starts
   while ((match = start.exec(text)) !== null) {
     const at = match.index;
     const token = match[0];
+    if (token === '//' || token === '/*' || token === '`') prose.code(codeFrom, at);
     if (token === '//') {
       const end = lineEnd(text, at);
       keepComment(prose, text, at + 2, end);
@@ -131,10 +139,15 @@ function cLike(text) {
     } else {
       const end = stringEnd(text, at + 1, token, false);
       if (end === -1) continue;
-      if (!TOKEN.test(text.slice(at + 1, end))) keepString(prose, text, at + 1, end);
       start.lastIndex = end + 1;
+      // A string that is a single token (a module's name, a key) stays part of the code.
+      if (TOKEN.test(text.slice(at + 1, end))) continue;
+      prose.code(codeFrom, at);
+      keepString(prose, text, at + 1, end);
     }
+    codeFrom = start.lastIndex;
   }
+  prose.code(codeFrom, text.length);
   return prose.finish();
 }
 
@@ -144,16 +157,19 @@ function hashLike(text) {
   const prose = new Prose(text, true);
   const start = /#|"""|'''|["']/g;
   let match;
+  let codeFrom = 0;
   while ((match = start.exec(text)) !== null) {
     const at = match.index;
     const token = match[0];
     if (token === '#') {
       const before = at === 0 ? '' : text[at - 1];
       if (before !== '' && !/[\s;|&(]/.test(before)) continue;
+      prose.code(codeFrom, at);
       const end = lineEnd(text, at);
       keepComment(prose, text, at + 1, end);
       start.lastIndex = end;
     } else if (token.length === 3) {
+      prose.code(codeFrom, at);
       let end = text.indexOf(token, at + 3);
       if (end === -1) end = text.length;
       keepString(prose, text, at + 3, end);
@@ -163,10 +179,14 @@ function hashLike(text) {
       if (token === "'" && at > 0 && /[\p{L}\p{N}]/u.test(text[at - 1])) continue;
       const end = stringEnd(text, at + 1, token, true);
       if (end === -1) continue;
-      if (!TOKEN.test(text.slice(at + 1, end))) keepString(prose, text, at + 1, end);
       start.lastIndex = end + 1;
+      if (TOKEN.test(text.slice(at + 1, end))) continue;
+      prose.code(codeFrom, at);
+      keepString(prose, text, at + 1, end);
     }
+    codeFrom = start.lastIndex;
   }
+  prose.code(codeFrom, text.length);
   return prose.finish();
 }
 
@@ -176,6 +196,7 @@ function dashLike(text) {
   const prose = new Prose(text, true);
   const start = /--\[=*\[|--|\/\*|\{-|["']/g;
   let match;
+  let codeFrom = 0;
   while ((match = start.exec(text)) !== null) {
     const at = match.index;
     const token = match[0];
@@ -197,13 +218,19 @@ function dashLike(text) {
       if (token === "'" && at > 0 && /[\p{L}\p{N}]/u.test(text[at - 1])) continue;
       contentEnd = stringEnd(text, at + 1, token, true);
       if (contentEnd === -1) continue;
-      if (!TOKEN.test(text.slice(at + 1, contentEnd))) keepString(prose, text, at + 1, contentEnd);
       start.lastIndex = contentEnd + 1;
+      if (TOKEN.test(text.slice(at + 1, contentEnd))) continue;
+      prose.code(codeFrom, at);
+      keepString(prose, text, at + 1, contentEnd);
+      codeFrom = start.lastIndex;
       continue;
     }
+    prose.code(codeFrom, at);
     keepComment(prose, text, at + token.length, contentEnd);
     start.lastIndex = next;
+    codeFrom = next;
   }
+  prose.code(codeFrom, text.length);
   return prose.finish();
 }
 

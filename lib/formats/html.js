@@ -9,6 +9,8 @@ const { Prose } = require('./prose');
 
 // Elements whose content is code or machinery, not prose (tt: the code of older pages).
 const SKIPPED = new Set(['script', 'style', 'code', 'pre', 'kbd', 'samp', 'var', 'tt', 'template', 'noscript', 'svg', 'math']);
+// The skipped elements whose text is code a reader sees: the names the page defines.
+const CODE = new Set(['code', 'pre', 'kbd', 'samp', 'var', 'tt']);
 // Classes that generated manuals (DocBook, gtk-doc, texinfo, highlighters) give the elements
 // that hold code, names of files, commands and options.
 const CODE_CLASS = /(?:^|\s)(?:literal|function|command|option|filename|varname|parameter|type|structname|structfield|constant|symbol|computeroutput|userinput|replaceable|programlisting|screen|synopsis|funcsynopsis|funcdef|returnvalue|envar|code|sourceCode|highlight|hljs|language-[\w-]+)(?:\s|$)/;
@@ -72,7 +74,8 @@ function rawTextEnd(text, from, to, name) {
 }
 
 // Scans text[from, to) and tells `on`: text(start, end), rawText(start, end, rcdata),
-// openTag(tag), closeTag(name). Comments, doctypes and the like are told nothing.
+// openTag(tag), closeTag(name), comment(start, end) (the content between <!-- and -->).
+// Doctypes and the like are told nothing.
 function scanHtml(text, from, to, on) {
   let textStart = from;
   let at = text.indexOf('<', from);
@@ -104,6 +107,7 @@ function scanHtml(text, from, to, on) {
           const bang = text.indexOf('--!>', at + 4);
           const close = dashes === -1 ? bang : bang === -1 ? dashes : Math.min(dashes, bang);
           end = close === -1 || close >= to ? to : close + (close === bang ? 4 : 3);
+          on.comment(at + 4, close === -1 || close >= to ? to : close);
         }
       } else {
         // A doctype, CDATA (a bogus comment outside SVG and MathML), a declaration: up to >.
@@ -122,9 +126,9 @@ function scanHtml(text, from, to, on) {
     if (at > textStart) on.text(textStart, at);
     textStart = end;
     if (tag !== null) {
-      if (closing) on.closeTag(tag.name);
+      if (closing) on.closeTag(tag.name, at);
       else {
-        on.openTag(tag);
+        on.openTag(tag, at);
         if (RAW_TEXT.has(tag.name) || tag.name === 'plaintext') {
           const contentEnd = tag.name === 'plaintext' ? to : rawTextEnd(text, end, to, tag.name);
           if (contentEnd > end) on.rawText(end, contentEnd, RCDATA.has(tag.name));
@@ -138,17 +142,30 @@ function scanHtml(text, from, to, on) {
   if (to > textStart) on.text(textStart, to);
 }
 
+// Elements that start a block of their own: what they hold is a paragraph apart from the text
+// around them (a service with several languages judges each in its own).
+const BLOCK = new Set(['address', 'article', 'aside', 'blockquote', 'body', 'br', 'caption', 'dd', 'details', 'dialog', 'div', 'dl', 'dt',
+  'fieldset', 'figcaption', 'figure', 'footer', 'form', 'h1', 'h2', 'h3', 'h4', 'h5', 'h6', 'header', 'hgroup', 'hr', 'li', 'main', 'nav',
+  'ol', 'option', 'p', 'pre', 'section', 'summary', 'table', 'td', 'th', 'title', 'tr', 'ul']);
+
 // Marks the prose of text[from, to) in `prose` (blank everywhere else in that range).
 function markHtml(prose, text, from = 0, to = text.length) {
   prose.blank(from, to);
   const open = []; // skipped elements open, innermost last
+  const code = []; // for each of them, whether it holds code
+  // Elements with a lang attribute still open, innermost last: { name, from, language, depth }
+  // (depth: elements of the same name opened inside it and not yet closed).
+  const languages = [];
   const keep = (start, end, legacy) => prose.keepDecoded(start, end, legacy);
   // The fragment of the open link's address: a link whose text is the name of the anchor it
   // points to (`<a href="api.html#xmlParseFile">xmlParseFile</a>`) names code.
   let fragment = null;
   scanHtml(text, from, to, {
     text(start, end) {
-      if (open.length > 0) return;
+      if (open.length > 0) {
+        if (code[code.length - 1]) prose.code(start, end);
+        return;
+      }
       if (fragment !== null && text.slice(start, end).trim() === fragment) return;
       keep(start, end, true);
     },
@@ -156,8 +173,15 @@ function markHtml(prose, text, from = 0, to = text.length) {
       // Raw text is never prose (script, style); RCDATA is (title, textarea) unless skipped.
       if (rcdata && open.length === 0) keep(start, end, true);
     },
-    openTag({ name, attributes }) {
+    openTag({ name, attributes, end }, at) {
+      if (BLOCK.has(name)) prose.boundary(at);
       if (name === 'a') fragment = null;
+      const inner = languages[languages.length - 1];
+      if (inner !== undefined && inner.name === name) inner.depth++;
+      if (!VOID.has(name)) {
+        const lang = attributes.find((a) => (a.name === 'lang' || a.name === 'xml:lang') && a.valueStart !== -1);
+        if (lang !== undefined) languages.push({ name, from: end, language: text.slice(lang.valueStart, lang.valueEnd), depth: 0 });
+      }
       let codeClass = false;
       let description = false;
       let content = null;
@@ -177,14 +201,28 @@ function markHtml(prose, text, from = 0, to = text.length) {
         }
       }
       if (description && content !== null && open.length === 0) keep(content.valueStart, content.valueEnd, false);
-      if ((SKIPPED.has(name) || codeClass) && !VOID.has(name)) open.push(name);
+      if ((SKIPPED.has(name) || codeClass) && !VOID.has(name)) {
+        code.push((CODE.has(name) || codeClass) && (code.length === 0 || code[code.length - 1]));
+        open.push(name);
+      }
     },
-    closeTag(name) {
+    closeTag(name, at) {
+      if (BLOCK.has(name)) prose.boundary(at);
+      const inner = languages[languages.length - 1];
+      if (inner !== undefined && inner.name === name && inner.depth-- === 0) {
+        languages.pop();
+        prose.mark(inner.from, at, inner.language);
+      }
       if (name === 'a') fragment = null;
-      const at = open.lastIndexOf(name);
-      if (at !== -1) open.length = at;
+      const skipped = open.lastIndexOf(name);
+      if (skipped !== -1) open.length = code.length = skipped;
+    },
+    comment(start, end) {
+      prose.comment(start, end);
     },
   });
+  // Elements left open (an <html lang> whose end tag is optional) run to the end.
+  for (const inner of languages) prose.mark(inner.from, to, inner.language);
 }
 
 // The <meta name> values whose content people read (search results, link previews).

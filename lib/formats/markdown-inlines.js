@@ -264,12 +264,16 @@ function markInlines(prose, paragraph, from, labels) {
       }
     } else if (c === '`') {
       const span = codeSpan(text, at);
-      if (span.end !== -1) blank(at, span.end);
+      if (span.end !== -1) {
+        blank(at, span.end);
+        prose.code(paragraph.source(at), paragraph.source(span.end));
+      }
       start.lastIndex = span.end === -1 ? span.runEnd : span.end;
     } else if (c === '<') {
       const end = matchAt(AUTOLINK, text, at) || matchAt(RAW_HTML, text, at);
       if (end > 0) {
         blank(at, end);
+        if (text.startsWith('<!--', at) && end - at >= 7) prose.comment(paragraph.source(at + 4), paragraph.source(end - 3));
         start.lastIndex = end;
       }
     } else if (c === '&') {
@@ -371,12 +375,18 @@ function linkTail(text, open, close, labels) {
   return labels.has(normaliseLabel(text.slice(open + 1, close))) ? close + 1 : -1;
 }
 
-// Whether [from, to) holds a link (not an image).
+// Whether [from, to) holds a link (not an image). An image is passed over whole, its label
+// with it: the `[logo]` of `![alt][logo]` names the image's definition, it is no link of its own
+// (a badge, `[![build][ci-image]][ci-url]`, is a link holding such an image).
 function containsLink(text, from, to, labels) {
   for (let at = text.indexOf('[', from); at !== -1 && at < to; at = text.indexOf('[', at + 1)) {
-    if (text[at - 1] === '!' || text[at - 1] === '\\') continue;
+    if (text[at - 1] === '\\') continue;
     const close = bracketClose(text, at);
-    if (close !== -1 && close < to && linkTail(text, at, close, labels) !== -1) return true;
+    if (close === -1 || close >= to) continue;
+    const tail = linkTail(text, at, close, labels);
+    if (tail === -1) continue;
+    if (text[at - 1] !== '!') return true;
+    at = tail - 1;
   }
   return false;
 }

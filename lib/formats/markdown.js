@@ -31,6 +31,7 @@ const HTML_BLOCK_6 = /^<\/?(?:address|article|aside|base|basefont|blockquote|bod
 const HTML_BLOCK_7 = new RegExp(`^(?:${OPEN_TAG}|${CLOSE_TAG})\\s*$`);
 
 const FENCE = /^(`{3,}|~{3,})(.*)$/;
+const FRONT_MATTER_LANGUAGE = /^(?:lang|language|locale)[ \t]*[:=][ \t]*["']?([A-Za-z]{2,3}(?:[-_][A-Za-z0-9]{2,8})*)["']?[ \t]*\r?$/m;
 const THEMATIC_BREAK = /^(?:(?:\*[ \t]*){3,}|(?:-[ \t]*){3,}|(?:_[ \t]*){3,})$/;
 const ATX = /^#{1,6}(?=[ \t]|$)/;
 const LIST_MARKER = /^(?:[-+*]|(\d{1,9})[.)])(?=[ \t]|$)/;
@@ -120,6 +121,9 @@ function markdown(text) {
       if (closers.includes(text.slice(lines.starts[i], lines.ends[i]).trimEnd())) {
         prose.blank(0, lines.ends[i]);
         first = i + 1;
+        // `lang: de` (or `language = "fr"`): the language the document is written in.
+        const language = FRONT_MATTER_LANGUAGE.exec(text.slice(0, lines.starts[i]));
+        if (language !== null) prose.mark(lines.ends[i], text.length, language[1]);
         break;
       }
     }
@@ -179,6 +183,7 @@ function markdown(text) {
     if (leaf !== null && leaf.kind === 'fence') {
       const line = text.slice(at, end);
       if (columns < CODE_INDENT && line.startsWith(leaf.fence) && line.trimEnd().split('').every((c) => c === leaf.fence[0])) leaf = null;
+      else prose.code(pos, end);
       prose.blank(pos, end);
       continue;
     }
@@ -196,13 +201,19 @@ function markdown(text) {
         }
       } else {
         prose.blank(pos, end);
-        if (HTML_BLOCK_ENDS[leaf.type].test(text.slice(pos, end))) leaf = null;
+        if (leaf.code) prose.code(pos, end);
+        const closed = HTML_BLOCK_ENDS[leaf.type].exec(text.slice(pos, end));
+        if (closed !== null) {
+          if (leaf.type === 2) prose.comment(leaf.commentFrom, pos + closed.index);
+          leaf = null;
+        }
         continue;
       }
     }
     if (leaf !== null && leaf.kind === 'indented') {
       if (blank || columns >= CODE_INDENT) {
         prose.blank(pos, end);
+        prose.code(pos, end);
         continue;
       }
       leaf = null;
@@ -251,6 +262,7 @@ function markdown(text) {
         closeLeaf();
         leaf = { kind: 'indented' };
         prose.blank(pos, end);
+        prose.code(pos, end);
       }
       continue;
     }
@@ -296,7 +308,13 @@ function markdown(text) {
       } else {
         prose.blank(pos, end);
         // The end condition may hold on the opening line itself (after the opening).
-        if (!HTML_BLOCK_ENDS[htmlType].test(line.slice(htmlType === 4 ? 2 : htmlType === 1 ? 1 : 4))) leaf = { kind: 'html', type: htmlType };
+        const skip = htmlType === 4 ? 2 : htmlType === 1 ? 1 : 4;
+        const closed = HTML_BLOCK_ENDS[htmlType].exec(line.slice(skip));
+        const code = htmlType === 1 && /^<pre/i.test(line);
+        if (code) prose.code(at, end);
+        // A comment closed on its own line (a longer one is told where it closes).
+        if (htmlType === 2 && closed !== null) prose.comment(at + 4, at + skip + closed.index);
+        if (closed === null) leaf = { kind: 'html', type: htmlType, code, commentFrom: at + 4 };
       }
       continue;
     }
@@ -332,7 +350,10 @@ function markdown(text) {
     }
     definitionsEnd[i] = from;
   }
-  for (let i = 0; i < blocks.length; i++) markInlines(prose, new Local(text, blocks[i]), definitionsEnd[i], labels);
+  for (let i = 0; i < blocks.length; i++) {
+    prose.boundary(blocks[i][0]);
+    markInlines(prose, new Local(text, blocks[i]), definitionsEnd[i], labels);
+  }
   return prose.finish();
 }
 

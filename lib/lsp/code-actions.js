@@ -16,15 +16,17 @@ function replaceEdit(uri, version, range, newText, versioned) {
   return versioned ? { documentChanges: [{ textDocument: { uri, version }, edits }] } : { changes: { [uri]: edits } };
 }
 
-// `misspelled`: [{ diagnostic, word, range, current }] (current: the word is still at its
-// range, so it can be replaced); `suggestionsOf(word)` -> Promise<string[]>; `project`:
-// whether a project word list can take the word.
-async function codeActions({ uri, version, misspelled, suggestionsOf, project, versioned }) {
+// `misspelled`: [{ diagnostic, word, range, current, language }] (current: the word is still at
+// its range, so it can be replaced; language: the one that judged it, or undefined);
+// `suggestionsOf(word, language)` -> Promise<string[]>; `project`: whether a project word list
+// can take the word; `directives`: { ignoreInFile(word), ignoreLine(range) } giving the
+// { range, newText } of the directive edits, or none.
+async function codeActions({ uri, version, misspelled, suggestionsOf, project, versioned, directives = null }) {
   const actions = [];
   const seen = new Set();
-  for (const { diagnostic, word, range, current } of misspelled) {
+  for (const { diagnostic, word, range, current, language } of misspelled) {
     const diagnostics = [diagnostic];
-    const suggestions = current ? await suggestionsOf(word) : [];
+    const suggestions = current ? await suggestionsOf(word, language) : [];
     suggestions.forEach((suggestion, i) => actions.push({
       title: `Replace with "${suggestion}"`,
       kind: 'quickfix',
@@ -38,6 +40,11 @@ async function codeActions({ uri, version, misspelled, suggestionsOf, project, v
     command(`Add "${word}" to the personal dictionary`, COMMANDS.addToPersonal, [uri, word]);
     if (project) command(`Add "${word}" to the project's word list`, COMMANDS.addToProject, [uri, word]);
     command(`Ignore "${word}" in this document`, COMMANDS.ignore, [uri, word]);
+    if (directives !== null) {
+      const edit = (title, { range: at, newText }) => actions.push({ title, kind: 'quickfix', diagnostics, edit: replaceEdit(uri, version, at, newText, versioned) });
+      edit(`Ignore "${word}" in this file (spellshell:ignore)`, directives.ignoreInFile(word));
+      edit('Ignore this line (spellshell:disable-next-line)', directives.ignoreLine(range));
+    }
   }
   return actions;
 }

@@ -9,8 +9,11 @@
 // Blocks per group: a 1 MB document has some 4000 blocks, so about 60 groups.
 const GROUP = 64;
 
-function diagnostic(word, range, severity) {
-  return { range, severity, source: 'spellshell', message: `"${word}" is misspelled`, data: word };
+// `language`: the language that judged the word, where several are on; it is named in the
+// message, and kept with the word in `data` for the quick fixes (its corrections first).
+function diagnostic(word, range, severity, language) {
+  if (language === undefined) return { range, severity, source: 'spellshell', message: `"${word}" is misspelled`, data: word };
+  return { range, severity, source: 'spellshell', message: `"${word}" is misspelled (${language})`, data: { word, language } };
 }
 
 function sameArrays(kept, results, from) {
@@ -24,9 +27,10 @@ class DiagnosticsWriter {
     this.groups = []; // by group: { key, line, results (the blocks' arrays), json }
   }
 
-  // `shown(word)`: whether a word is shown (not ignored); `key` names what shown() and
+  // `shown(word, offset)`: whether a word is shown (not ignored); `key` names what shown() and
   // `severity` depend on: kept text written under another key is written anew.
-  paramsJson(document, result, { severity, shown, key }) {
+  // `extra`: more diagnostics (objects), after the misspellings.
+  paramsJson(document, result, { severity, shown, key, extra = [] }) {
     const { starts, results } = result;
     const parts = [];
     const groups = [];
@@ -46,6 +50,7 @@ class DiagnosticsWriter {
       if (group.json !== '') parts.push(group.json);
     }
     this.groups = groups;
+    for (const more of extra) parts.push(JSON.stringify(more));
     const version = Number.isInteger(result.version) ? `"version":${result.version},` : '';
     return `{"uri":${JSON.stringify(document.uri)},${version}"diagnostics":[${parts.join(',')}]}`;
   }
@@ -57,9 +62,9 @@ class DiagnosticsWriter {
     if (fragment === undefined || fragment.line !== line || fragment.key !== key) {
       const diagnostics = [];
       for (const m of misspellings) {
-        if (!shown(m.word)) continue;
+        if (!shown(m.word, start + m.start)) continue;
         const range = { start: document.positionAt(start + m.start), end: document.positionAt(start + m.end) };
-        diagnostics.push(JSON.stringify(diagnostic(m.word, range, severity)));
+        diagnostics.push(JSON.stringify(diagnostic(m.word, range, severity, m.language)));
       }
       fragment = { line, key, json: diagnostics.join(',') };
       this.fragments.set(misspellings, fragment);

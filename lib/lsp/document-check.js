@@ -39,13 +39,23 @@ class CheckResult {
     this.starts = starts;
     this.results = results;
     this.all = null;
+    this.terms = undefined; // the document's repeated terms, once the server asked
+  }
+
+  // Every misspelled word, once per misspelling.
+  words() {
+    const words = [];
+    for (const block of this.results) for (const { word } of block) words.push(word);
+    return words;
   }
 
   get misspellings() {
     if (this.all === null) {
       this.all = [];
       for (let i = 0; i < this.starts.length; i++) {
-        for (const { start, end, word } of this.results[i]) this.all.push({ start: this.starts[i] + start, end: this.starts[i] + end, word });
+        for (const { start, end, word, language } of this.results[i]) {
+          this.all.push(language === undefined ? { start: this.starts[i] + start, end: this.starts[i] + end, word } : { start: this.starts[i] + start, end: this.starts[i] + end, word, language });
+        }
       }
     }
     return this.all;
@@ -137,7 +147,8 @@ class DocumentCheck {
   // Resolves to a CheckResult, or rejects: with an AbortError when a newer check started, or
   // with the service's error. A long check goes in two parts; onPart(result) is told of the
   // first one's.
-  async run(document, service, format, onPart) {
+  // `vocabularies`: the names of the lists the checks use.
+  async run(document, service, format, onPart, vocabularies = true) {
     this.abort();
     const controller = new AbortController();
     this.controller = controller;
@@ -158,14 +169,16 @@ class DocumentCheck {
     }
     let checked = 0;
     for (const part of parts(missing, texts)) {
-      const found = await service.check(part.map((i) => texts.get(i)).join(''), { format, signal: controller.signal });
+      // The document's repeated terms are told over the whole document (DocumentLayer), never
+      // over the blocks one check happens to hold.
+      const found = await service.check(part.map((i) => texts.get(i)).join(''), { format, vocabularies, repeatedTerms: false, signal: controller.signal });
       if (controller.signal.aborted) throw abortError();
       for (const i of part) results[i] = [];
       let k = 0;
       let base = 0;
-      for (const { start, end: stop, word } of found) {
+      for (const { start, end: stop, word, language } of found) {
         while (start >= base + texts.get(part[k]).length) base += texts.get(part[k++]).length;
-        results[part[k]].push({ start: start - base, end: stop - base, word });
+        results[part[k]].push(language === undefined ? { start: start - base, end: stop - base, word } : { start: start - base, end: stop - base, word, language });
       }
       checked += part.length;
       if (checked < missing.length && onPart) {

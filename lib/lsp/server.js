@@ -11,6 +11,9 @@ const { DocumentCheck } = require('./document-check');
 const { DiagnosticsWriter, diagnostic } = require('./diagnostics');
 const { codeActions, COMMANDS } = require('./code-actions');
 const { readSettings, sectionOf } = require('./settings');
+const { DocumentLayer } = require('./document-layer');
+const { repeatedTerms } = require('../words/repeated-terms');
+const { ignoreInFile, ignoreLine } = require('./directive-edits');
 const { uriToPath } = require('./uri');
 const { Workspace } = require('./workspace');
 const { version } = require('../../package.json');
@@ -266,6 +269,7 @@ class Server {
       ignored: new PersonalWords(),
       ignoredList: [],
       diagnostics: new DiagnosticsWriter(),
+      layer: new DocumentLayer(), // the whole text's directives and names
       generation: 0, // counts the changes of what is shown: words ignored, project words
       retries: RETRIES,
       timer: null,
@@ -332,7 +336,7 @@ class Server {
     if (document.closed || document.content.version !== startedAt || document.timer) return;
     if (!context.service || context.excluded) return this.connection.notify('textDocument/publishDiagnostics', { uri: document.content.uri, diagnostics: [] });
     try {
-      await document.check.run(document.content, context.service, context.format, () => this.publish(document));
+      await document.check.run(document.content, context.service, context.format, () => this.publish(document), context.vocabularies);
     } catch (error) {
       if (error?.name === 'AbortError' || document.closed) return undefined;
       if (document.retries-- > 0) {
@@ -351,12 +355,18 @@ class Server {
     if (document.closed || !result || result.version !== document.content.version) return;
     const context = await document.context;
     if (document.closed || context.excluded || document.check.result !== result || result.version !== document.content.version) return;
-    const key = `${this.settings.severity} ${document.generation}`;
-    const shown = (word) => {
+    const layer = document.layer.of(document.content, context.format);
+    // The words the whole document repeats are its own terms (the checks of its blocks leave
+    // them to this).
+    result.terms ??= repeatedTerms(result.words());
+    const { terms } = result;
+    const key = `${this.settings.severity} ${document.generation} ${layer.key} ${[...terms].join(' ')}`;
+    const shown = (word, offset) => {
       const nfc = word.normalize('NFC');
-      return !document.ignored.has(nfc) && !context.projectWords.has(nfc);
+      return !document.ignored.has(nfc) && !context.projectWords.has(nfc) && !layer.known(word) && !layer.skipped(offset) && !terms.has(word.toLowerCase());
     };
-    const params = document.diagnostics.paramsJson(document.content, result, { severity: this.settings.severity, shown, key });
+    const extra = layer.problems.map((problem) => directiveDiagnostic(document.content, problem));
+    const params = document.diagnostics.paramsJson(document.content, result, { severity: this.settings.severity, shown, key, extra });
     this.connection.notifyJson('textDocument/publishDiagnostics', params);
   }
 
@@ -371,15 +381,20 @@ class Server {
     // when a client drops `data`); an editor that sends none gets those of the last check
     // under the range, when it is up to date.
     let misspelled = (Array.isArray(params.context?.diagnostics) ? params.context.diagnostics : [])
-      .filter((d) => d?.source === 'spellshell' && isRange(d.range))
-      .map((d) => ({ diagnostic: d, range: d.range, word: typeof d.data === 'string' ? d.data : this.wordAt(text, d.range) }));
+      .filter((d) => d?.source === 'spellshell' && d.code !== UNKNOWN_DIRECTIVE && isRange(d.range))
+      .map((d) => ({
+        diagnostic: d,
+        range: d.range,
+        word: typeof d.data === 'string' ? d.data : typeof d.data?.word === 'string' ? d.data.word : this.wordAt(text, d.range),
+        language: typeof d.data?.language === 'string' ? d.data.language : undefined,
+      }));
     const result = document.check.result;
     if (misspelled.length === 0 && result?.version === text.version) {
       const from = text.offsetAt(params.range.start);
       const to = text.offsetAt(params.range.end);
-      misspelled = result.misspellings.filter(({ start, end }) => start <= to && end >= from).map(({ start, end, word }) => {
+      misspelled = result.misspellings.filter(({ start, end }) => start <= to && end >= from).map(({ start, end, word, language }) => {
         const range = { start: text.positionAt(start), end: text.positionAt(end) };
-        return { diagnostic: diagnostic(word, range, this.settings.severity), range, word };
+        return { diagnostic: diagnostic(word, range, this.settings.severity, language), range, word, language };
       });
     }
     // A word that is no longer where the editor saw it gets no replacement (the commands still
@@ -390,13 +405,23 @@ class Server {
       uri: text.uri,
       version: text.version,
       misspelled,
-      suggestionsOf: (word) => {
+      suggestionsOf: (word, language) => {
         if (!service || token.cancelled) return Promise.resolve([]);
-        return service.suggest(word, { limit: context.suggestions }).catch(() => []);
+        // A language that is no longer the service's (the settings changed) is passed over.
+        return service.suggest(word, { limit: context.suggestions, language }).catch(() => service.suggest(word, { limit: context.suggestions })).catch(() => []);
       },
       project: Boolean(this.workspace.projectDirOf(document.path, context)),
+      directives: {
+        ignoreInFile: (word) => this.edit(text, ignoreInFile(text.text, context.format, word)),
+        ignoreLine: (range) => this.edit(text, ignoreLine(text.text, context.format, text.offsetAt(range.start))),
+      },
       versioned: Boolean(this.clientCapabilities.workspace?.workspaceEdit?.documentChanges),
     });
+  }
+
+  // An edit in offsets as one in positions.
+  edit(text, { offset, end, newText }) {
+    return { range: { start: text.positionAt(offset), end: text.positionAt(end) }, newText };
   }
 
   wordAt(text, range) {
@@ -437,6 +462,13 @@ class Server {
       }
     }
   }
+}
+
+// An unknown directive (`spellshell:ignor`): a warning of its own, which no quick fix for
+// misspellings answers.
+const UNKNOWN_DIRECTIVE = 'unknown-directive';
+function directiveDiagnostic(text, { start, end, message }) {
+  return { range: { start: text.positionAt(start), end: text.positionAt(end) }, severity: 2, source: 'spellshell', code: UNKNOWN_DIRECTIVE, message };
 }
 
 module.exports = { Server };

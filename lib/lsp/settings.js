@@ -5,6 +5,7 @@
 const os = require('node:os');
 const path = require('node:path');
 const { FORMATS } = require('../formats');
+const { VOCABULARIES } = require('../words/vocabularies');
 
 const SEVERITIES = { error: 1, warning: 2, information: 3, info: 3, hint: 4 };
 
@@ -15,6 +16,8 @@ const DEFAULTS = Object.freeze({
   severity: SEVERITIES.information,
   formats: {},
   suggestions: 5,
+  anyLanguage: false, // with several languages: the union instead of each paragraph's own
+  vocabularies: true, // by the document's language id
 });
 
 const isObject = (value) => value !== null && typeof value === 'object' && !Array.isArray(value);
@@ -39,7 +42,7 @@ function readSettings(raw) {
   if (section === undefined) return { settings, warnings };
   const wrong = (key, what) => warnings.push(`spellshell.${key} must be ${what}; it is left out`);
 
-  const { languages, personalDictionary, dictionaryDirs, severity, formats, suggestions } = section;
+  const { languages, personalDictionary, dictionaryDirs, severity, formats, suggestions, anyLanguage, vocabularies } = section;
   if (typeof languages === 'string' && languages.trim() !== '') settings.languages = languages.split(',').map((l) => l.trim()).filter(Boolean);
   else if (isStringArray(languages) && languages.length > 0) settings.languages = [...languages];
   else if (languages !== undefined && languages !== null) wrong('languages', 'a non-empty array of language names');
@@ -65,6 +68,12 @@ function readSettings(raw) {
 
   if (Number.isInteger(suggestions) && suggestions >= 0) settings.suggestions = suggestions;
   else if (suggestions !== undefined) wrong('suggestions', 'a whole number');
+
+  if (typeof anyLanguage === 'boolean') settings.anyLanguage = anyLanguage;
+  else if (anyLanguage !== undefined && anyLanguage !== null) wrong('anyLanguage', 'true or false');
+  if (typeof vocabularies === 'boolean') settings.vocabularies = vocabularies;
+  else if (Array.isArray(vocabularies) && vocabularies.every((name) => VOCABULARIES.includes(name))) settings.vocabularies = [...vocabularies];
+  else if (vocabularies !== undefined) wrong('vocabularies', `true, false or an array of vocabulary names (${VOCABULARIES.join(', ')})`);
   return { settings, warnings };
 }
 

@@ -3,6 +3,15 @@
 // file, and the spell services, one per set of options (languages, dictionary folders, personal
 // file), opened once and shared by the documents that need the same.
 const path = require('node:path');
+const { vocabulariesFor } = require('../words/vocabularies');
+const { packageWords } = require('../project/package-words');
+
+// The vocabularies of a document: by its format and language id (true), none (false), or those
+// named.
+function vocabularyNames(setting, format, languageId) {
+  if (setting === true) return vocabulariesFor(format, languageId);
+  return setting === false ? [] : setting;
+}
 const { PersonalWords } = require('../words/personal-words');
 const { formatForLanguageId, FORMATS } = require('../formats');
 const { findProjectConfig, defaultPersonalFile } = require('../project/project-config');
@@ -67,14 +76,15 @@ class Workspace {
   }
 
   // What a document ({ path, languageId }) is checked with under these settings: its service,
-  // format, project, the words never reported there (the project's), the suggestions to offer.
+  // format, project, the words never reported there (the project's, its package's names, the
+  // file's base name), the vocabularies, the suggestions to offer.
   async contextOf(document, settings) {
     const project = await this.projectFor(document.path);
     const config = project?.config ?? {};
     const languages = config.languages?.length ? config.languages : settings.languages ?? [defaultLanguage(this.env, settings.dictionaryDirs)];
     let personal = settings.personalDictionary === undefined ? defaultPersonalFile(this.env, this.platform) : settings.personalDictionary;
     if (typeof config.personal === 'string' && config.personal !== '') personal = this.path.resolve(project.dir, config.personal);
-    const options = { languages, dictionaryDirs: settings.dictionaryDirs };
+    const options = { languages, dictionaryDirs: settings.dictionaryDirs, anyLanguage: typeof config.anyLanguage === 'boolean' ? config.anyLanguage : settings.anyLanguage };
     if (personal !== null) options.personalDictionary = personal;
     const entry = this.serviceFor(options);
     // The project's own patterns speak of its files by name, and so come before the editor's
@@ -90,7 +100,8 @@ class Workspace {
       format: FORMATS.includes(format) ? format : 'plain',
       excluded,
       project,
-      projectWords: new PersonalWords([...(config.words ?? []), ...(config.ignoreWords ?? [])]),
+      projectWords: new PersonalWords([...(config.words ?? []), ...(config.ignoreWords ?? []), ...(file ? packageWords(file) : [])]),
+      vocabularies: vocabularyNames(config.vocabularies ?? settings.vocabularies, format, document.languageId),
       suggestions: Number.isInteger(config.suggest) && config.suggest >= 0 ? config.suggest : settings.suggestions,
     };
   }

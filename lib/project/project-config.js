@@ -10,6 +10,7 @@ const path = require('node:path');
 const check = require('../service/arguments');
 const { FORMATS } = require('../formats');
 const { parseLocated, JsonError } = require('./located-json');
+const { VOCABULARIES } = require('../words/vocabularies');
 
 const OURS = '.spellshell.json';
 // Looked for in each folder, after ours, in this order.
@@ -32,6 +33,8 @@ const SCHEMA = new Map([
   ['formats', [(v) => isObject(v) && Object.values(v).every((f) => FORMATS.includes(f)), `an object of glob -> format (${FORMATS.join(', ')})`]],
   ['suggest', [(v) => Number.isSafeInteger(v) && v >= 0, 'a whole number']],
   ['personal', [isText, 'a file path']],
+  ['anyLanguage', [(v) => typeof v === 'boolean', 'true or false']],
+  ['vocabularies', [(v) => typeof v === 'boolean' || (listOf(isText)(v) && v.every((name) => VOCABULARIES.includes(name))), `true, false or an array of vocabulary names (${VOCABULARIES.join(', ')})`]],
 ]);
 
 // The keys of the other tool's config read here (the rest of that format is left alone):

@@ -1,5 +1,6 @@
 'use strict';
 // The argument checks of the public API, each a TypeError whose message names the argument.
+const { VOCABULARIES } = require('../words/vocabularies');
 
 const isPlainObject = (value) => value !== null && typeof value === 'object' && !Array.isArray(value);
 
@@ -83,4 +84,14 @@ function filePath(value, name) {
   return value;
 }
 
-module.exports = { options, languages, stringArray, word, count, positive, timeout, signal, oneOf, boolean, filePath };
+// true (the lists for what is checked), false (none), or an array of vocabulary names.
+function vocabularies(value, fallback) {
+  if (value === undefined) return fallback;
+  if (typeof value === 'boolean') return value;
+  if (!Array.isArray(value) || !value.every((name) => VOCABULARIES.includes(name))) {
+    throw new TypeError(`vocabularies must be true, false or an array of vocabulary names (${VOCABULARIES.join(', ')})`);
+  }
+  return [...new Set(value)];
+}
+
+module.exports = { vocabularies, options, languages, stringArray, word, count, positive, timeout, signal, oneOf, boolean, filePath };

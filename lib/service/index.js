@@ -13,6 +13,8 @@ const { closedError, LOAD_TIMEOUT_MS } = require('./hosts');
 const { PersonalFile } = require('../words/personal-file');
 const { Pool } = require('./pool');
 const { resolveLanguages } = require('../dictionaries/resolve-languages');
+const { resolveLanguage } = require('../dictionaries/languages');
+const { vocabulariesFor } = require('../words/vocabularies');
 
 // One engine per processor, up to 4: each extra worker loads every dictionary again (tens of
 // megabytes a language), and beyond four the lists a user waits for (one word's languages, a
@@ -38,11 +40,13 @@ class SpellService {
     const loadTimeout = check.positive(given.loadTimeout, 'loadTimeout', LOAD_TIMEOUT_MS);
     const workers = check.positive(given.workers, 'workers', defaultWorkers());
     const background = check.boolean(given.backgroundSuggestions, 'backgroundSuggestions', true);
+    const anyLanguage = check.boolean(given.anyLanguage, 'anyLanguage', false);
+    const vocabularies = check.vocabularies(given.vocabularies, true);
 
     const languages = resolveLanguages(names, { backend, dictionaryDirs });
     const file = personalPath === undefined ? null : new PersonalFile(personalPath);
     const personal = file ? await file.read() : [];
-    const service = new SpellService(CREATE, { languages, personal, file, backend, dictionaryDirs, worker, workers, background, loadTimeout });
+    const service = new SpellService(CREATE, { languages, personal, file, backend, dictionaryDirs, worker, workers, background, loadTimeout, anyLanguage, vocabularies });
     try {
       await service._pool.start();
     } catch (error) {
@@ -54,13 +58,15 @@ class SpellService {
 
   constructor(token, settings) {
     if (token !== CREATE) throw new TypeError('use SpellService.open(options) to make a SpellService');
-    const { languages, personal, file, backend, dictionaryDirs, worker, workers, background, loadTimeout } = settings;
+    const { languages, personal, file, backend, dictionaryDirs, worker, workers, background, loadTimeout, anyLanguage, vocabularies } = settings;
     this._languages = languages;
     this._personal = personal;
     this._file = file;
     this._backend = backend;
     this._dictionaryDirs = dictionaryDirs;
     this._background = background;
+    this._anyLanguage = anyLanguage;
+    this._vocabularies = vocabularies;
     this._pool = new Pool({ languages, personal }, { worker, workers, loadTimeout });
     this._pending = new Set();
     // Settles when the latest change has; the calls made since it, still running.
@@ -81,19 +87,32 @@ class SpellService {
       const suggestions = check.count(given.suggestions, 'suggestions', 0);
       const format = check.oneOf(given.format, 'format', FORMATS, 'plain');
       const timeout = check.timeout(given.timeout);
+      const anyLanguage = check.boolean(given.anyLanguage, 'anyLanguage', this._anyLanguage);
+      const vocabularies = check.vocabularies(given.vocabularies, this._vocabularies);
+      const directives = check.boolean(given.directives, 'directives', true);
+      const own = check.boolean(given.ownWords, 'ownWords', true);
+      const terms = check.boolean(given.repeatedTerms, 'repeatedTerms', own);
       // What the engine needs of the options (the lists are made here, over the pool).
-      const request = { format };
+      const request = { format, anyLanguage, vocabularies: vocabularyNames(vocabularies, format), directives, own, terms };
       return [check.signal(given.signal), async (call) => {
         const result = await this._pool.onPrimary('check', [text, request], call);
         if (result === undefined) return undefined;
         const found = await misspellingsOf(text, result);
+        // Beside the misspellings, not among them: an application that reads only the array's
+        // entries (or compares it with an array) sees what it always did.
+        Object.defineProperty(found, 'problems', { value: result.problems ?? [], enumerable: false, writable: true, configurable: true });
         if (suggestions > 0 && found.length > 0) {
           const keys = found.map((entry) => entry.word.normalize('NFC'));
           const words = [...new Set(keys)];
           const lists = await this._pool.lists(words, this._enough(call, timeout));
-          const merged = new Map(words.map((word, i) => [word, mergeSuggestions(lists[i], suggestions)]));
+          // A misspelling judged in one language gets that language's corrections first.
+          const listsOf = new Map(words.map((word, i) => [word, lists[i]]));
+          const merged = new Map();
           found.forEach((entry, i) => {
-            entry.suggestions = [...merged.get(keys[i])];
+            const first = result.names ? result.names.indexOf(entry.language) : undefined;
+            const key = `${first}\u0000${keys[i]}`;
+            if (!merged.has(key)) merged.set(key, mergeSuggestions(listsOf.get(keys[i]), suggestions, first));
+            entry.suggestions = [...merged.get(key)];
           });
         } else if (this._background && found.length > 0) {
           // Only the first words are prepared: the rest of a long result is never looked at here.
@@ -106,6 +125,16 @@ class SpellService {
         }
         return found;
       }];
+    });
+  }
+
+  // The service's languages ranked by how much of `text` reads as each (see docs/service.md).
+  detectLanguage(text, options) {
+    return this._call('read', () => {
+      if (typeof text !== 'string') throw new TypeError('text must be a string');
+      const given = check.options(options);
+      const format = check.oneOf(given.format, 'format', FORMATS, 'plain');
+      return [undefined, (call) => this._pool.onPrimary('detectLanguage', [text, { format }], call)];
     });
   }
 
@@ -122,10 +151,11 @@ class SpellService {
       const given = check.options(options);
       const limit = check.count(given.limit, 'limit', 10);
       const timeout = check.timeout(given.timeout);
+      const first = given.language === undefined ? undefined : this._languageIndex(given.language);
       return [undefined, async (call) => {
         if (limit === 0) return [];
         const [lists] = await this._pool.lists([word.normalize('NFC')], this._enough(call, timeout));
-        return mergeSuggestions(lists, limit);
+        return mergeSuggestions(lists, limit, first);
       }];
     });
   }
@@ -187,6 +217,13 @@ class SpellService {
     this._personal = words;
     if (this._closed) return; // close() rejected the call; nothing runs any more
     await this._pool.setPersonal(words);
+  }
+
+  // The index of one of the service's languages, named as callers name languages.
+  _languageIndex(name) {
+    const found = typeof name === 'string' && name !== '' ? resolveLanguage(name, [...this._languages].sort((a, b) => (a.language < b.language ? -1 : 1))) : undefined;
+    if (found === undefined) throw new TypeError(`language must be one of the service's languages (${this._languages.map((info) => info.language).join(', ')})`);
+    return this._languages.indexOf(found);
   }
 
   // A promise that resolves when a call should stop waiting for suggestion lists: once
@@ -265,6 +302,12 @@ class SpellService {
     }
     return promise;
   }
+}
+
+// The vocabularies a check uses: by its format for `true`, none for `false`, else those named.
+function vocabularyNames(vocabularies, format) {
+  if (vocabularies === true) return vocabulariesFor(format);
+  return vocabularies === false ? [] : vocabularies;
 }
 
 module.exports = { SpellService };

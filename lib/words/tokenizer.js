@@ -24,6 +24,7 @@ const URL_AT = /[A-Za-z][A-Za-z0-9+.-]{0,31}:\/\/\S*|www\.\S*/iy;
 const EMAIL_AT = /[\p{L}\p{N}._%+-]{1,64}@[\p{L}\p{N}-]+(?:\.[\p{L}\p{N}-]+)*/uy;
 
 const DIGIT = /^\p{Nd}$/u;
+const MAN_SECTION = /^\(\d[a-z]{0,3}\)/;
 
 // `john at example dot com`, `john (at) example.com`: an address spelled out so that robots miss
 // it. Tried only where a run is followed by ` at`, `(at)`, `[at]` or `<at>`; the parts are
@@ -63,7 +64,10 @@ function chunkIsCode(chunk, whole) {
   if (chunk.includes('::')) return true; // std::vector, Foo::bar
   if (DOTTED.test(chunk) || BACKSLASH_BETWEEN.test(chunk)) return true;
   const slashes = chunk.match(SEPARATOR_BETWEEN);
-  return slashes !== null && slashes.length >= 2;
+  if (slashes === null) return false;
+  // One slash joins alternatives in prose (and/or, km/h, read/write); beside a hyphenated or
+  // numbered name it is a path or a branch (jh/topic-name, v2/api, src/main-window).
+  return slashes.length >= 2 || /[-_\d]/.test(chunk.replace(/^[^\p{L}\d]+|[^\p{L}\d]+$/gu, ''));
 }
 
 // Scripts written without spaces between words: Hunspell dictionaries cannot judge their runs.
@@ -195,6 +199,8 @@ class WordScanner {
         }
       }
       if (touchesAfter) continue;
+      // A manual page's name: bash(1), printf(3p).
+      if (after === 0x28 && MAN_SECTION.test(text.slice(end, end + 8))) continue;
       if (start > 0) {
         const before = text.charCodeAt(start - 1);
         if (before < 0x80 ? (before >= 0x30 && before <= 0x39) || before === 0x5f : isDigitOrUnderscore(codePointBefore(text, start))) continue;
@@ -272,11 +278,18 @@ const CAMEL = /\p{Ll}\p{M}*\p{Lu}|\p{Lu}\p{Lu}\p{Ll}/u;
 const CAMEL_PART = /\p{Lu}+(?=\p{Lu}\p{Ll})|\p{Lu}[\p{Ll}\p{M}'’]+|\p{Lu}+|[^\p{Lu}]+/gu;
 
 // The parts of an identifier written in camelCase or PascalCase, as [start, end] within the
-// word, or null when the word is not written so.
+// word, or null when the word is not written so. Like every word, a part starts with a letter
+// and does not end on an apostrophe: the lower-case run after a run of capitals may begin with
+// the apostrophe or the marks that followed them (`𝐀İ'ßß` is `𝐀İ` and `ßß`).
 function camelParts(word) {
   if (!CAMEL.test(word)) return null;
   const parts = [];
-  for (const match of word.matchAll(CAMEL_PART)) parts.push([match.index, match.index + match[0].length]);
+  for (const match of word.matchAll(CAMEL_PART)) {
+    const part = match[0];
+    const lead = PIECE_LEAD.exec(part)[0].length;
+    const trail = PIECE_TRAIL.exec(part)[0].length;
+    if (lead + trail < part.length) parts.push([match.index + lead, match.index + part.length - trail]);
+  }
   return parts;
 }
 

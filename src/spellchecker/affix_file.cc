@@ -3,19 +3,22 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string_view>
 #include <vector>
 
 #include "platform/regular_file.h"
+#include "spellchecker/line_blocks.h"
 #include "spellchecker/word_list_file.h"
 
 namespace spellshell {
 namespace {
 
-bool StartsWith(std::string_view line, std::string_view prefix) {
-  return line.substr(0, prefix.size()) == prefix;
+// Every line of the file is tried against a dozen keywords.
+inline bool StartsWith(std::string_view line, std::string_view prefix) {
+  return line.starts_with(prefix);
 }
 
 // Hunspell reads an affix file twice: once for the flag aliases (AF, AM), once for everything
@@ -39,13 +42,17 @@ struct TablePass {
   }
 };
 
+bool IsFieldBlank(char c) { return c == ' ' || c == '\t'; }
+
 // The n-th field (from 0) of a line, fields split at blanks and tabs as Hunspell splits them.
 std::string_view Field(std::string_view line, int n) {
+  const std::size_t size = line.size();
   std::size_t pos = 0;
   for (int i = 0;; ++i) {
-    pos = line.find_first_not_of(" \t", pos);
-    if (pos == std::string_view::npos) return {};
-    const std::size_t end = std::min(line.find_first_of(" \t", pos), line.size());
+    while (pos < size && IsFieldBlank(line[pos])) ++pos;
+    if (pos == size) return {};
+    std::size_t end = pos;
+    while (end < size && !IsFieldBlank(line[end])) ++end;
     if (i == n) return line.substr(pos, end - pos);
     pos = end;
   }
@@ -87,19 +94,49 @@ std::uint64_t Count(std::string_view field) {
 }
 
 bool MainPassHeader(std::string_view line, std::uint64_t& count) {
-  static constexpr std::string_view kTables[] = {
-      "REP", "ICONV", "OCONV", "PHONE", "CHECKCOMPOUNDPATTERN", "COMPOUNDRULE", "MAP", "BREAK"};
-  for (std::string_view table : kTables) {
-    if (StartsWith(line, table)) {
-      count = Count(Field(line, 1));
-      return true;
-    }
+  // By the first letter, since every line of the file comes here: "REP", "ICONV", "OCONV",
+  // "PHONE", "CHECKCOMPOUNDPATTERN", "COMPOUNDRULE", "MAP" and "BREAK" tables count their
+  // entries in their second field, "PFX" and "SFX" ("SFX flag cross-product count") in their
+  // fourth.
+  if (line.empty()) return false;
+  int count_field = 1;
+  switch (line[0]) {
+    case 'R':
+      if (!StartsWith(line, "REP")) return false;
+      break;
+    case 'I':
+      if (!StartsWith(line, "ICONV")) return false;
+      break;
+    case 'O':
+      if (!StartsWith(line, "OCONV")) return false;
+      break;
+    case 'M':
+      if (!StartsWith(line, "MAP")) return false;
+      break;
+    case 'B':
+      if (!StartsWith(line, "BREAK")) return false;
+      break;
+    case 'C':
+      if (!StartsWith(line, "CHECKCOMPOUNDPATTERN") && !StartsWith(line, "COMPOUNDRULE")) {
+        return false;
+      }
+      break;
+    case 'P':
+      if (StartsWith(line, "PFX")) {
+        count_field = 3;
+      } else if (!StartsWith(line, "PHONE")) {
+        return false;
+      }
+      break;
+    case 'S':
+      if (!StartsWith(line, "SFX")) return false;
+      count_field = 3;
+      break;
+    default:
+      return false;
   }
-  if (StartsWith(line, "PFX") || StartsWith(line, "SFX")) {
-    count = Count(Field(line, 3));  // "SFX flag cross-product count"
-    return true;
-  }
-  return false;
+  count = Count(Field(line, count_field));
+  return true;
 }
 
 bool AliasPassHeader(std::string_view line, std::uint64_t& count) {
@@ -119,52 +156,7 @@ bool IsAliasNumber(std::string_view field, std::uint64_t n) {
   return valid(readings.wrapped) && valid(readings.saturated);
 }
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
-// What a whole line holds, however much of it is kept.
-struct LineBytes {
-  bool high = false;  // a byte from 0xF0 up
-  bool nul = false;   // a NUL byte
-};
-
-// Calls on_line(line, bytes) for every line of the file as std::getline splits them, a last
-// line without a newline included. Lines are kept up to `kept` bytes. False on a read error.
-template <typename OnLine>
-bool ForEachLine(std::FILE* file, std::size_t kept, OnLine on_line) {
-  std::string line;
-  bool line_open = false;  // bytes read since the last newline
-  LineBytes bytes;         // of the line so far
-  auto end_line = [&] {
-    on_line(std::string_view(line), bytes);
-    line.clear();
-    line_open = false;
-    bytes = {};
-  };
-  char chunk[1 << 16];
-  std::size_t got = 0;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-    std::string_view rest(chunk, got);
-    while (!rest.empty()) {
-      const std::size_t newline = rest.find('\n');
-      const std::string_view piece = rest.substr(0, newline);
-      if (line.size() < kept) line.append(piece.substr(0, kept - line.size()));
-      for (const char c : piece) {
-        bytes.high = bytes.high || static_cast<unsigned char>(c) >= 0xF0;
-        bytes.nul = bytes.nul || c == '\0';
-      }
-      line_open = true;
-      if (newline == std::string_view::npos) break;
-      end_line();
-      rest.remove_prefix(newline + 1);
-    }
-  }
-  if (std::ferror(file)) return false;
-  if (line_open) end_line();
-  return true;
-}
+using File = UniqueFile;
 
 // Hunspell drops a byte order mark from a file's first line, and CRs from the end of each.
 std::string_view Chomp(std::string_view line, bool first) {
@@ -187,16 +179,17 @@ bool WordListUsesOnlyAliases(const std::string& word_list_path, std::uint64_t al
   if (!file) return false;
   bool first = true;  // the count line
   bool matches = true;
-  const bool read = ForEachLine(file.get(), SIZE_MAX, [&](std::string_view line, LineBytes) {
+  const auto check_line = [&](std::string_view line) {
     line = Chomp(line, first);
     if (first) {
       first = false;
-      return;
+    } else if (const std::string_view field = MorphologicalField(line); !field.empty()) {
+      matches = IsAliasNumber(field, aliases);
     }
-    const std::string_view field = MorphologicalField(line);
-    if (field.empty()) return;
-    if (!IsAliasNumber(field, aliases)) matches = false;
-  });
+    return matches;
+  };
+  const bool read = ForEachBlockOfLines(
+      file.get(), [&](std::string_view block) { return ForEachLineOf(block, check_line); });
   return read && matches;
 }
 
@@ -256,12 +249,12 @@ bool IsLoadableAffixFile(const std::string& affix_path, const std::string& word_
   std::vector<HugeCount> huge_counts;
   std::uint64_t lines = 0;
   bool first = true;
-  // Only a line's start matters here (its keyword, count or first fields), so 1024 bytes of it
-  // are kept: a field longer than that in a PHONE entry refuses the file, safely.
   bool nul_byte = false;
   bool broken_phone_entry = false;
-  const bool read = ForEachLine(file.get(), 1024, [&](std::string_view line, LineBytes bytes) {
-    line = Chomp(line, first);
+  const auto check_line = [&](std::string_view raw) {
+    // Only a line's start matters here (its keyword, count or first fields), so 1024 bytes of
+    // it are looked at: a field longer than that in a PHONE entry refuses the file, safely.
+    const std::string_view line = Chomp(raw.substr(0, 1024), first);
     first = false;
     std::uint64_t count = 0;
     if ((MainPassHeader(line, count) || AliasPassHeader(line, count)) && count >= 65536) {
@@ -280,10 +273,16 @@ bool IsLoadableAffixFile(const std::string& affix_path, const std::string& word_
     }
     alias_pass.Feed(line, AliasPassHeader);
     if (StartsWith(line, "SET") && Field(line, 1) == "UTF-8") declares_utf8 = true;
-    nul_byte = nul_byte || bytes.nul;
-    if (bytes.high && (StartsWith(line, "TRY") || StartsWith(line, "KEY"))) {
+    if ((StartsWith(line, "TRY") || StartsWith(line, "KEY")) &&
+        std::any_of(raw.begin(), raw.end(),
+                    [](char c) { return static_cast<unsigned char>(c) >= 0xF0; })) {
       suggestion_line_beyond_bmp = true;
     }
+    return true;
+  };
+  const bool read = ForEachBlockOfLines(file.get(), [&](std::string_view block) {
+    nul_byte = nul_byte || std::memchr(block.data(), '\0', block.size()) != nullptr;
+    return ForEachLineOf(block, check_line);
   });
   if (!read || nul_byte || broken_phone_entry || main_pass.lines_owed > 0 ||
       alias_pass.lines_owed > 0) {

@@ -41,8 +41,22 @@ struct WordListSize {
 // keeps the first kMaxEntriesPerWord lines of each word and the first kMaxEntriesPerBucket of
 // each bucket of Hunspell's table, in their order and bytes, and a count no smaller than the
 // lines it holds. The path is in the form HunspellDictionaryPath gives.
+// A list that needs no mending (every dictionary shipped) is read once, 64 KiB at a time, and
+// costs a counter byte per bucket of Hunspell's table: no copy of the file, no table of its
+// words. Only a list that needs mending is read whole and mended by MendWordListFully.
 std::optional<std::string> MendedWordList(const std::string& word_list_path,
                                           WordListSize* size = nullptr);
+
+// The same for a word list held in memory.
+std::optional<std::string> MendWordList(const std::string& contents, WordListSize* size = nullptr);
+
+// Whether MendWordList would mend the list, found by MendedWordList's counting pass.
+bool WordListNeedsMending(const std::string& contents);
+
+// The thorough way: a table of every word, and a copy of the lines kept. Gives what MendWordList
+// gives for every list (the tests check that the counting pass agrees with it).
+std::optional<std::string> MendWordListFully(std::string_view contents,
+                                             WordListSize* size = nullptr);
 
 // 64 lines of one word: the most any dictionary holds is a handful (4 in French, homonyms with
 // different affixes), and 64 * 64 / 2 steps per word keep a list of a million lines loading in

@@ -57,7 +57,7 @@ suite('spellshell with a project config', () => {
   // [config file, contents, the stderr line after "spellshell: <file>, "]
   const BAD = [
     ['.spellshell.json', '{\n  "words": ["a"]\n  "suggest": 1\n}', 'line 3: not valid JSON: unexpected "\\"", expected "," or "}"'],
-    ['.spellshell.json', '{\n  "words": ["a"],\n  "dictionary": "x"\n}', 'line 3: unknown key "dictionary" (known: languages, words, ignoreWords, include, exclude, formats, suggest, personal)'],
+    ['.spellshell.json', '{\n  "words": ["a"],\n  "dictionary": "x"\n}', 'line 3: unknown key "dictionary" (known: languages, words, ignoreWords, include, exclude, formats, suggest, personal, anyLanguage, vocabularies)'],
     ['.spellshell.json', '{\n  "suggest": "5"\n}', 'line 2: "suggest" must be a whole number'],
     ['cspell.json', '{\n  "ignorePaths": "build"\n}', 'line 2: "ignorePaths" must be an array of glob patterns'],
   ];

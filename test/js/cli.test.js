@@ -213,7 +213,9 @@ suite('spellshell command line', () => {
   });
 
   test('a closed pipe ends the run quietly, with the status it would have had', async (t) => {
-    const dir = setUp(t, { 'big.txt': 'wrod qqqq\n'.repeat(200000), 'a.txt': 'hello\n' });
+    // Distinct misspellings: a word written again and again would be the file's own term.
+    const distinct = Array.from({ length: 200000 }, (_, i) => `wrod q${i.toString(26).replace(/\d/g, (d) => 'qrstuvwxyz'[d])}\n`).join('');
+    const dir = setUp(t, { 'big.txt': distinct, 'a.txt': 'hello\n' });
     const run = async (args) => {
       const child = startSpellshell(dir, args, { stdio: ['ignore', 'pipe', 'pipe'] });
       let stderr = '';

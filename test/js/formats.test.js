@@ -23,6 +23,8 @@ const MARKDOWN = [
   ['link and image texts; not destinations or titles', '[lnk txt](http://x.org/wrod "titl") ![alt txt](pic.png \'ttl\')', ['lnk', 'txt', 'alt', 'txt']],
   ['destinations in angle brackets and with parentheses', '[a](<my url>) [b](foo(and(bar)))', ['a', 'b']],
   ['reference links: the text, not the label or the definition', '[txt][lbl] and [shrt]\n\n[lbl]: /u "deftitle"\n[shrt]: /v', ['txt', 'and', 'shrt']],
+  ['a badge: an image in a full reference link; neither label is judged', '[![covrage][ci-image]][ci-url]\n\n[ci-image]: /b.svg\n[ci-url]: /ci', ['covrage']],
+  ['an image in an inline link, and images by collapsed and shortcut references', '[![covrage][ci-image]](/ci) ![shwn][] ![shrtcut]\n\n[ci-image]: /b.svg\n[shwn]: /s.png\n[shrtcut]: /t.png', ['covrage', 'shwn', 'shrtcut']],
   ['a bracket with no definition is text', '[not a link] [x][nope]', ['not', 'a', 'link', 'x', 'nope']],
   ['a definition title on the next line', '[a]: /url\n  "long titel"\n\nword', ['word']],
   ['code spans of any length', 'use `codez` or ``co`de`` here', ['use', 'or', 'here']],

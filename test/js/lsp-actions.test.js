@@ -30,6 +30,8 @@ suite('language server: quick fixes', () => {
       ...[['Add "hord" to the personal dictionary', 'spellshell.addToPersonalDictionary'],
         ['Add "hord" to the project\'s word list', 'spellshell.addToProjectWords'],
         ['Ignore "hord" in this document', 'spellshell.ignoreInDocument']].map(([title, name]) => ({ title, kind: 'quickfix', diagnostics, command: { title, command: name, arguments: [doc, 'hord'] } })),
+      { title: 'Ignore "hord" in this file (spellshell:ignore)', kind: 'quickfix', diagnostics, edit: { changes: { [doc]: [{ range: at(0, 0, 0), newText: 'spellshell:ignore hord\n' }] } } },
+      { title: 'Ignore this line (spellshell:disable-next-line)', kind: 'quickfix', diagnostics, edit: { changes: { [doc]: [{ range: at(0, 0, 0), newText: 'spellshell:disable-next-line\n' }] } } },
     ]);
     assert.deepEqual(calls.filter((c) => c.op === 'suggest'), [{ op: 'suggest', word: 'hord' }]);
   });
@@ -44,7 +46,8 @@ suite('language server: quick fixes', () => {
   });
 
   test('without diagnostics in the request, the last check\'s under the range; a stale one gets no replacement', async (t) => {
-    const { client, uri } = await setUp(t);
+    // (Without vocabularies: theirs know "and", which the fixture dictionary does not.)
+    const { client, uri } = await setUp(t, { vocabularies: false });
     const doc = uri('c.txt');
     client.open(doc, 'the lnie and tow');
     const diagnostics = await client.diagnostics(doc);
@@ -58,7 +61,8 @@ suite('language server: quick fixes', () => {
     client.change(doc, 2, [{ range: at(0, 4, 8), text: 'line' }]);
     await client.diagnostics(doc, 2);
     // The editor still shows the old diagnostic of "lnie": the word is gone, so is its fix.
-    assert.deepEqual(await titles(at(0, 5, 5), [diagnostics[0]]), ['Add "lnie" to the personal dictionary', 'Add "lnie" to the project\'s word list', 'Ignore "lnie" in this document']);
+    assert.deepEqual(await titles(at(0, 5, 5), [diagnostics[0]]), ['Add "lnie" to the personal dictionary', 'Add "lnie" to the project\'s word list', 'Ignore "lnie" in this document',
+      'Ignore "lnie" in this file (spellshell:ignore)', 'Ignore this line (spellshell:disable-next-line)']);
   });
 });
 

@@ -41,10 +41,12 @@ suite('language server in Neovim', () => {
     const prose = 'diagnostic\t3\t3\tspellshell\t3\t"wrold" is misspelled';
     assert.equal(diagnostics[0], prose);
     assert.deepEqual(diagnostics, [prose], 'the code block\'s "qwzzyx" is not flagged');
-    assert.deepEqual(lines.filter((line) => line.startsWith('action\t')).slice(-3), [
+    assert.deepEqual(lines.filter((line) => line.startsWith('action\t')).slice(-5), [
       'action\tAdd "wrold" to the personal dictionary',
       'action\tAdd "wrold" to the project\'s word list',
       'action\tIgnore "wrold" in this document',
+      'action\tIgnore "wrold" in this file (spellshell:ignore)',
+      'action\tIgnore this line (spellshell:disable-next-line)',
     ]);
     assert.equal(lines.find((line) => line.startsWith('action\t')), 'action\tReplace with "world"');
     assert.deepEqual(lines.filter((line) => line.startsWith('buffer\t')).map((line) => line.slice(7)), [

@@ -10,8 +10,8 @@ const { addon, systemDictionaryDir, hasSpellService } = require('./helpers');
 const addonPath = path.join(__dirname, '..', '..', 'build', 'Release', 'spellshell.node');
 
 suite('exports', () => {
-  test('the package gives the three exports of the add-on, then the service, the dictionary finder and the formats', () => {
-    assert.deepEqual(Object.keys(addon), ['Spellchecker', 'openAs', 'openProperties', 'SpellService', 'findDictionaries', 'FORMATS', 'formatForPath', 'formatForLanguageId']);
+  test('the package gives the three exports of the add-on, then the service, the dictionary finder, the formats and the vocabularies', () => {
+    assert.deepEqual(Object.keys(addon), ['Spellchecker', 'openAs', 'openProperties', 'SpellService', 'findDictionaries', 'FORMATS', 'formatForPath', 'formatForLanguageId', 'VOCABULARIES', 'vocabulariesFor', 'languageIdForPath']);
     const native = require(addonPath);
     assert.deepEqual(Object.keys(native), ['Spellchecker', 'openAs', 'openProperties']);
     for (const name of Object.keys(native)) assert.equal(addon[name], native[name], name);

@@ -62,7 +62,7 @@ suite('project config', () => {
     ['.spellshell.json', '{\n  "words": ["a"]\n', 'line 3: not valid JSON: unexpected end of file, expected "," or "}"'],
     ['.spellshell.json', '{\n  "words": ["a"],\n}', 'line 3: not valid JSON: unexpected "}", expected a key in double quotes'],
     ['.spellshell.json', '// a comment\n{}', 'line 1: not valid JSON: unexpected "/", expected a value'],
-    ['.spellshell.json', '{\n\n  "colour": true\n}', 'line 3: unknown key "colour" (known: languages, words, ignoreWords, include, exclude, formats, suggest, personal)'],
+    ['.spellshell.json', '{\n\n  "colour": true\n}', 'line 3: unknown key "colour" (known: languages, words, ignoreWords, include, exclude, formats, suggest, personal, anyLanguage, vocabularies)'],
     ['.spellshell.json', '{ "words": "hello" }', 'line 1: "words" must be an array of single words'],
     ['.spellshell.json', '{\n "words": ["two words"] }', 'line 2: "words" must be an array of single words'],
     ['.spellshell.json', '{\n "languages": [] }', 'line 2: "languages" must be a non-empty array of language names'],

@@ -79,10 +79,33 @@ suite('tokeniser', () => {
       ['hello', null],
       ['HELLO', null],
       ['ÜberÄrger', ['Über', 'Ärger']],
+      // After a run of capitals, the apostrophe or marks that follow are not part of a word.
+      ["zé𝐀İ'ßß", ['zé', '𝐀İ', 'ßß']],
+      ['abCD\u0301efg', ['ab', 'CD', 'efg']],
+      ["itsOK'", ['its', 'OK']],
     ];
     for (const [word, expected] of rows) {
       const parts = camelParts(word);
       assert.deepEqual(parts && parts.map(([start, end]) => word.slice(start, end)), expected, word);
+    }
+  });
+
+  test('every camelCase part starts with a letter and ends on no apostrophe (seeded random words)', () => {
+    // A small generator with a fixed seed: failures repeat.
+    let seed = 20261209;
+    const next = () => {
+      seed = (seed * 1103515245 + 12345) % 2147483648;
+      return seed / 2147483648;
+    };
+    const alphabet = ['a', 'z', 'é', 'ß', 'A', 'Z', 'İ', '𝐀', 'Ä', "'", '’', '\u0301', '\u0308'];
+    for (let n = 0; n < 5000; n++) {
+      let word = 'a';
+      for (let k = 1 + Math.floor(next() * 10); k > 0; k--) word += alphabet[Math.floor(next() * alphabet.length)];
+      for (const [start, end] of camelParts(word) ?? []) {
+        const part = word.slice(start, end);
+        assert.match(part, /^\p{L}/u, `${JSON.stringify(word)}: ${JSON.stringify(part)}`);
+        assert.doesNotMatch(part, /['’]$/, `${JSON.stringify(word)}: ${JSON.stringify(part)}`);
+      }
     }
   });
 

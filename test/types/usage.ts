@@ -1,8 +1,8 @@
 // Compiled by test/package/types.test.js with `tsc --noEmit`: each line either must compile
 // with exactly the types written here or, marked @ts-expect-error, must be refused.
 import { Spellchecker, openAs, openProperties } from 'spellshell';
-import { SpellService, findDictionaries, FORMATS, formatForPath, formatForLanguageId } from 'spellshell';
-import type { DictionaryInfo, Misspelling, AbortSignalLike, Format } from 'spellshell';
+import { SpellService, findDictionaries, FORMATS, formatForPath, formatForLanguageId, VOCABULARIES, vocabulariesFor, languageIdForPath } from 'spellshell';
+import type { DictionaryInfo, Misspelling, AbortSignalLike, Format, CheckResult, DirectiveProblem, Vocabulary } from 'spellshell';
 
 // Exact type equality: `any` or a wider type does not pass for the one written.
 type Equal<A, B> = (<T>() => T extends A ? 1 : 2) extends <T>() => T extends B ? 1 : 2 ? true : false;
@@ -36,16 +36,23 @@ expectType<readonly Format[]>()(FORMATS);
 async function service(signal: AbortSignalLike) {
   const spell = await SpellService.open({ languages: ['en_US', 'de'], personalDictionary: '/tmp/words.txt', worker: false });
   expectType<SpellService>()(spell);
-  expectType<Misspelling[]>()(await spell.check('a wrod', { suggestions: 3, signal }));
+  expectType<CheckResult>()(await spell.check('a wrod', { suggestions: 3, signal }));
   expectType<string[] | undefined>()((await spell.check('a wrod'))[0].suggestions);
-  expectType<Misspelling[]>()(await spell.check('# a wrod', { format: formatForPath('a.md') }));
-  expectType<Misspelling[]>()(await spell.check('// a wrod', { format: 'code:c' }));
+  expectType<CheckResult>()(await spell.check('# a wrod', { format: formatForPath('a.md') }));
+  expectType<CheckResult>()(await spell.check('// a wrod', { format: 'code:c' }));
   // @ts-expect-error a format is one of FORMATS
   await spell.check('a wrod', { format: 'md' });
+  expectType<DirectiveProblem[]>()((await spell.check('<!-- spellshell:ignor -->', { format: 'markdown' })).problems);
+  expectType<CheckResult>()(await spell.check('npm', { vocabularies: vocabulariesFor('code:c', languageIdForPath('a.ts')), directives: false, ownWords: false }));
+  expectType<CheckResult>()(await spell.check('npm', { vocabularies: ['software', 'npm'] }));
+  // @ts-expect-error a vocabulary is one of VOCABULARIES
+  await spell.check('npm', { vocabularies: ['klingon'] });
+  expectType<readonly Vocabulary[]>()(VOCABULARIES);
+  await SpellService.open({ languages: ['en_US'], vocabularies: false });
   expectType<boolean>()(await spell.isMisspelled('wrod'));
   expectType<string[]>()(await spell.suggest('wrod', { limit: 3 }));
   expectType<string[]>()(await spell.suggest('wrod', { limit: 3, timeout: 50 }));
-  expectType<Misspelling[]>()(await spell.check('a wrod', { suggestions: 3, timeout: 100 }));
+  expectType<CheckResult>()(await spell.check('a wrod', { suggestions: 3, timeout: 100 }));
   await SpellService.open({ languages: ['en_US'], workers: 2, backgroundSuggestions: false });
   expectType<void>()(await spell.addWord('spellshell'));
   expectType<void>()(await spell.removeWord('spellshell'));

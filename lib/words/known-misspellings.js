@@ -1,0 +1,25 @@
+'use strict';
+// Misspellings known as such: a word on this list stays reported even where the document's
+// code repeats it (a function named `recieveData` does not make `recieve` a word). The list is
+// the table of common misspellings of software terms that comes with the software vocabulary
+// (@cspell/dict-software-terms, dict/cspell-corrections.yaml: lines `- wrong->right`), and
+// the one function below is all the rest of the code asks.
+const fs = require('node:fs');
+const { listFiles } = require('./vocabularies');
+
+let known = null;
+
+function load() {
+  const [file] = listFiles('@cspell/dict-software-terms', ['dict/cspell-corrections.yaml']);
+  const words = new Set();
+  for (const match of fs.readFileSync(file, 'utf8').matchAll(/^\s*-\s*([^\s>-][^\s>]*)\s*->/gm)) words.add(match[1].toLowerCase());
+  return words;
+}
+
+/** Whether `word` (NFC) is a misspelling known as such, in any case. */
+function isKnownMisspelling(word) {
+  known ??= load();
+  return known.has(word.toLowerCase());
+}
+
+module.exports = { isKnownMisspelling };
