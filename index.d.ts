@@ -343,7 +343,7 @@ export declare class SpellService {
    * 0 to 1 that sum to 1 (equal when nothing tells them apart; one language: its score is 1).
    */
   detectLanguage(text: string, options?: DetectLanguageOptions): Promise<LanguageScore[]>;
-  /** The languages' corrections merged round-robin, without repeats, at most `limit` (10). */
+  /** The languages' corrections, each language's likeliest first, merged round-robin, without repeats, at most `limit` (10). */
   suggest(word: string, options?: SuggestOptions): Promise<string[]>;
   addWord(word: string): Promise<void>;
   removeWord(word: string): Promise<void>;

@@ -13,6 +13,7 @@ const { documentWords, SkipCursor } = require('../words/document-words');
 const { KnownWords } = require('../words/known-words');
 const { ForeignText, foreignParagraph } = require('../words/foreign-words');
 const { Reports } = require('./reports');
+const { Ranker } = require('./ranking');
 
 // A part of a camelCase identifier shorter than this is not judged: a lone letter is a prefix
 // (iPhone, eMail, xPosition), never a word one could misspell.
@@ -82,6 +83,7 @@ class Engine {
     this.close();
     this.checkers = checkers;
     this.languages = languages;
+    this.rankers = checkers.map((checker, i) => new Ranker(languages[i], checker));
     this.cache.clear();
     // With several languages, each paragraph is judged in its own (unless a check asks for the
     // union): verdicts are then masks of the languages that accept a word, kept apart from the
@@ -213,9 +215,11 @@ class Engine {
     return rejected.length === 0 ? false : rejected;
   }
 
-  // Hunspell's corrections for `word` in the language at `index` (in the order given), whole.
+  // The corrections for `word` in the language at `index` (in the order given), whole: the
+  // checker's, best first (ranking.js).
   suggestIn(word, index) {
-    return this.checkers[index].getCorrectionsForMisspelling(word.normalize('NFC'));
+    const nfc = word.normalize('NFC');
+    return this.rankers[index].rank(nfc, this.checkers[index].getCorrectionsForMisspelling(nfc));
   }
 
   // The misspellings of `text` read as `format` as [start, end, …] offsets in an Int32Array, and

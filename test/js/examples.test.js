@@ -79,7 +79,7 @@ suite('Electron example: the main process', () => {
     assert.deepEqual(current, ['en_US']);
     assert.ok(available.includes('en_US'), available.join(' '));
     assert.deepEqual(await invoke('spellcheck:check', 'a wrod'), [
-      { start: 2, end: 6, word: 'wrod', suggestions: ['word', 'rod', 'trod', 'wood', 'prod'] },
+      { start: 2, end: 6, word: 'wrod', suggestions: ['word', 'rod', 'wood', 'trod', 'prod'] },
     ]);
 
     // A newer check from the same page aborts the older one.

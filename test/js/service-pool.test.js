@@ -12,6 +12,7 @@ const { addon, fixtureDictionary } = require('./helpers');
 const { SpellService } = require('../..');
 const { mergeSuggestions } = require('../../lib/service/engine');
 const { KeptSuggestions } = require('../../lib/service/kept-suggestions');
+const { Ranker } = require('../../lib/service/ranking');
 
 const root = path.join(__dirname, '..', '..');
 const ONE = ['hello', 'world', 'colour', 'help', 'yellow', 'held', 'hollow', 'word'];
@@ -26,14 +27,14 @@ function twoLanguages(t) {
   return dir;
 }
 
-// What a lone checker per language gives, merged as the service promises.
+// What a lone checker per language gives, ranked and merged as the service promises.
 function expectedLists(dir, languages, words, limit) {
-  const checkers = languages.map((language) => {
+  const rankers = languages.map((language) => {
     const checker = new addon.Spellchecker(true);
     checker.setDictionary(language, dir);
-    return checker;
+    return [checker, new Ranker({ language, tag: language, dir, backend: 'hunspell' }, checker)];
   });
-  return words.map((word) => mergeSuggestions(checkers.map((c) => c.getCorrectionsForMisspelling(word)), limit));
+  return words.map((word) => mergeSuggestions(rankers.map(([c, ranker]) => ranker.rank(word, c.getCorrectionsForMisspelling(word))), limit));
 }
 
 // The union of the two languages: these tests are of the pool, whose lists a check merges in
