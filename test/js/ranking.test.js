@@ -145,6 +145,18 @@ suite('the table of known misspellings', () => {
     return JSON.parse(execFileSync(process.execPath, ['-e', script], { env, encoding: 'utf8' }));
   }
 
+  test('a typo it knows stays reported however often a text writes it (no term of the text\'s own)', (t) => {
+    const script = `
+      const { SpellService } = require(${JSON.stringify(root)});
+      SpellService.open({ languages: ['en_US'], dictionaryDirs: [${JSON.stringify(systemDictionaryDir)}], worker: false }).then(async (s) => {
+        console.log(JSON.stringify((await s.check('We recieve, they recieve, you recieve.')).map((m) => m.word)));
+        await s.close();
+      });`;
+    const run = (nodePath) => JSON.parse(execFileSync(process.execPath, ['-e', script], { env: { ...process.env, NODE_PATH: nodePath }, encoding: 'utf8' }));
+    assert.deepEqual(run(fixturePackage(t)), ['recieve', 'recieve', 'recieve']);
+    assert.deepEqual(run(''), []);
+  });
+
   test('answers first when it knows the typo: its words that the dictionary accepts, ranked among themselves, in the typo\'s case', (t) => {
     const typos = ['recieve', 'Recieve', 'RECIEVE', 'teh', 'thes', 'wrod', 'alot', 'wiht'];
     const [withTable, without] = [suggestions(fixturePackage(t), typos), suggestions('', typos)];
