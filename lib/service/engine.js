@@ -83,7 +83,8 @@ class Engine {
     this.close();
     this.checkers = checkers;
     this.languages = languages;
-    this.rankers = checkers.map((checker, i) => new Ranker(languages[i], checker));
+    // Hunspell's lists are ranked; the system's service ranks its own.
+    this.rankers = checkers.map((checker, i) => (languages[i].backend === 'system' ? null : new Ranker(languages[i], checker)));
     this.cache.clear();
     // With several languages, each paragraph is judged in its own (unless a check asks for the
     // union): verdicts are then masks of the languages that accept a word, kept apart from the
@@ -216,10 +217,11 @@ class Engine {
   }
 
   // The corrections for `word` in the language at `index` (in the order given), whole: the
-  // checker's, best first (ranking.js).
+  // checker's, best first (ranking.js; the system's service's as it orders them).
   suggestIn(word, index) {
     const nfc = word.normalize('NFC');
-    return this.rankers[index].rank(nfc, this.checkers[index].getCorrectionsForMisspelling(nfc));
+    const list = this.checkers[index].getCorrectionsForMisspelling(nfc);
+    return this.rankers[index] === null ? list : this.rankers[index].rank(nfc, list);
   }
 
   // The misspellings of `text` read as `format` as [start, end, …] offsets in an Int32Array, and
