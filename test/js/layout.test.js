@@ -17,8 +17,8 @@ function modules(dir = LIB) {
   });
 }
 
-function resolve(from, spec) {
-  const base = path.resolve(path.dirname(from), spec);
+function resolve(from, request) {
+  const base = path.resolve(path.dirname(from), request);
   return [base, `${base}.js`, path.join(base, 'index.js')].find((f) => fs.existsSync(f) && fs.statSync(f).isFile());
 }
 
