@@ -52,12 +52,15 @@ BASE_LETTER.set('ø', 'o');
 BASE_LETTER.set('đ', 'd');
 
 class LanguageChooser {
-  // languages: DictionaryInfo[] in the service's order.
-  constructor(languages) {
+  // languages: DictionaryInfo[] in the service's order; accepted(word, index): whether the
+  // dictionary of language `index` accepts a word (a language's common words are those of its
+  // list that it accepts: the lists hold codes and abbreviations too, `de` and `ge` among the
+  // English ones).
+  constructor(languages, accepted = () => true) {
     this.languages = languages;
     this.count = languages.length;
     this.all = (1 << this.count) - 1;
-    this.common = languages.map((info) => commonWords(info.language));
+    this.common = languages.map((info, index) => new Set([...commonWords(info.language)].filter((word) => accepted(word, index))));
     this.alphabets = this.common.map((set) => {
       const letters = new Set(LATIN);
       for (const word of set) for (const c of word) if (/\p{L}/u.test(c)) letters.add(c);
@@ -116,7 +119,7 @@ class LanguageChooser {
   }
 
   // Whether `word`, which only other languages accept, is one edit from a common word of
-  // language `index` or from one of `used` (lower-case words its paragraphs use).
+  // language `index` or from one of `used` (words its paragraphs use, as written).
   looksLikeTypo(word, index, used = EMPTY) {
     const lower = word.toLowerCase();
     const cache = this.borrowed[index];
@@ -126,7 +129,7 @@ class LanguageChooser {
       if (cache.size >= BORROWED_CACHE) cache.clear();
       cache.set(lower, common);
     }
-    return common || (used.size > 0 && oneEditFrom(lower, used, this.alphabets[index]));
+    return common || (used.size > 0 && oneEditFrom(lower, used, this.alphabets[index], true));
   }
 
   // Whether language `index` accepts a word one edit from `word` (its first letter's case kept).
@@ -194,19 +197,22 @@ class LanguageChooser {
   }
 }
 
-// Whether a word one edit from `word` (a letter dropped, added, replaced, two swapped) is in
-// `words`.
-function oneEditFrom(word, words, alphabet) {
+// Whether a word one edit from `word` (in lower case: a letter dropped, added, replaced, two
+// swapped) is in `words`; with `anyCase`, also Capitalised or in capitals (words as written).
+function oneEditFrom(word, words, alphabet, anyCase = false) {
+  const has = anyCase
+    ? (candidate) => candidate !== '' && (words.has(candidate) || words.has(candidate[0].toUpperCase() + candidate.slice(1)) || words.has(candidate.toUpperCase()))
+    : (candidate) => words.has(candidate);
   for (let i = 0; i <= word.length; i++) {
     const head = word.slice(0, i);
     if (i < word.length) {
       const tail = word.slice(i + 1);
-      if (words.has(head + tail)) return true;
-      if (i + 1 < word.length && words.has(head + word[i + 1] + word[i] + word.slice(i + 2))) return true;
-      for (const c of alphabet) if (c !== word[i] && words.has(head + c + tail)) return true;
+      if (has(head + tail)) return true;
+      if (i + 1 < word.length && has(head + word[i + 1] + word[i] + word.slice(i + 2))) return true;
+      for (const c of alphabet) if (c !== word[i] && has(head + c + tail)) return true;
     }
     const rest = word.slice(i);
-    for (const c of alphabet) if (words.has(head + c + rest)) return true;
+    for (const c of alphabet) if (has(head + c + rest)) return true;
   }
   return false;
 }
@@ -242,7 +248,7 @@ class ParagraphJudge {
     // Misspellings and borrowed words in text order: start, end, word, language, and 0 for a
     // misspelling, BORROWED or KNOWN_BORROWED for a borrowed word (known besides the dictionaries).
     this.found = [];
-    // Per language: the words its paragraphs use that it accepts (lower case), and how often
+    // Per language: the words its paragraphs use that it accepts (as written), and how often
     // each borrowed word stands in its paragraphs.
     this.used = chooser.languages.map(() => new Set());
     this.borrowedCounts = chooser.languages.map(() => new Map());
@@ -349,7 +355,7 @@ class ParagraphJudge {
       const word = tokens[t + 2];
       const verdict = tokens[t + 3];
       if (typeof verdict === 'number') {
-        if ((verdict & bit) !== 0) used.add(word.toLowerCase());
+        if ((verdict & bit) !== 0) used.add(word);
         else if (verdict === 0 || !(foreign(t - 4) || foreign(t + 4) || this.quoted(start, tokens[t + 1]))) this.take(start, tokens[t + 1], word, verdict, language);
         continue;
       }

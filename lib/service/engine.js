@@ -89,8 +89,9 @@ class Engine {
     // With several languages, each paragraph is judged in its own (unless a check asks for the
     // union): verdicts are then masks of the languages that accept a word, kept apart from the
     // union's. Masks and the common-word bits share one number: 15 languages at most.
-    this.chooser = languages.length > 1 && languages.length <= MAX_PARAGRAPH_LANGUAGES ? new LanguageChooser(languages) : null;
-    this.foreign = new ForeignText(languages.map((info) => info.language), (word, index) => !checkers[index].isMisspelled(word));
+    const accepted = (word, index) => !checkers[index].isMisspelled(word);
+    this.chooser = languages.length > 1 && languages.length <= MAX_PARAGRAPH_LANGUAGES ? new LanguageChooser(languages, accepted) : null;
+    this.foreign = new ForeignText(languages.map((info) => info.language), accepted);
     this.all = (1 << languages.length) - 1;
     this.masks = new Map();
     this.short = new Map();
