@@ -1,6 +1,6 @@
 #!/usr/bin/env node
 'use strict';
-// The `spellshell` command; its logic is in lib/cli.js.
+// The `spellshell` command; its logic is in lib/cli/.
 const { main } = require('../lib/cli');
 
 main(process.argv.slice(2)).then(

@@ -198,12 +198,13 @@ class Server {
   }
 
   // Stops every check and closes the services; resolves once those already open have closed
-  // (one still loading its dictionaries is closed when it is ready, unwaited).
+  // (one still loading its dictionaries is closed when it is ready, unwaited), to whether all
+  // of them have.
   close() {
     this.closing ??= (async () => {
       clearInterval(this.parentTimer);
       for (const document of this.documents.values()) this.forgetDocument(document);
-      await this.workspace.close();
+      return this.workspace.close();
     })();
     return this.closing;
   }

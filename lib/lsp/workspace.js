@@ -155,12 +155,15 @@ class Workspace {
 
   // Closes the services that are open and waits for them; one still loading its dictionaries
   // closes itself once loaded, unwaited (see serviceFor), so that the server ends at once.
+  // Resolves to whether every service has closed (none was still loading).
   async close() {
     this.closed = true;
     const entries = [...this.services.values()];
     this.services.clear();
-    const open = await Promise.all(entries.map((entry) => Promise.race([entry.ready, null])));
-    await Promise.all(open.map((service) => service?.close()));
+    const loading = Symbol('loading');
+    const open = await Promise.all(entries.map((entry) => Promise.race([entry.ready, loading])));
+    await Promise.all(open.map((service) => (service === loading ? undefined : service?.close())));
+    return !open.includes(loading);
   }
 }
 

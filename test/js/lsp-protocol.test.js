@@ -187,7 +187,7 @@ suite('language server: how it ends', () => {
       client.notify('workspace/didChangeConfiguration', { settings: { spellshell: { ...settings, languages: ['xx_SLOW'] } } });
       client.notify('initialized', {});
       client.open('untitled:slow', 'wrod');
-    }],
+    }, { stuck: true }],
     ['while the editor has not answered the configuration request', async (client, { uri }) => {
       client.answers['workspace/configuration'] = UNANSWERED;
       client.notify('initialized', {});
@@ -195,13 +195,17 @@ suite('language server: how it ends', () => {
       client.open(uri, 'wrod');
     }],
   ];
-  for (const [name, before] of busy) {
+  // A server whose worker is stuck ends by process.exit, which leaves Node's heaps to the system:
+  // under LeakSanitizer (scripts/test-sanitized) their bookkeeping would read as leaks.
+  const stuckEnv = { ...process.env, ASAN_OPTIONS: `${process.env.ASAN_OPTIONS ?? ''}:detect_leaks=0` };
+  for (const [name, before, { stuck = false } = {}] of busy) {
     for (const shutdown of [false, true]) {
       test(`${shutdown ? 'shutdown and exit' : 'exit'} ${name}: exit status ${shutdown ? 0 : 1}`, async (t) => {
         const dir = fixtureDictionary(t, 'xx_ONE', ['and', 'more', 'prose']);
         fs.copyFileSync(path.join(dir, 'xx_ONE.aff'), path.join(dir, 'xx_SLOW.aff'));
         fs.copyFileSync(path.join(dir, 'xx_ONE.dic'), path.join(dir, 'xx_SLOW.dic'));
-        const client = Client.spawned(t, { execArgv: ['--require', path.join(__dirname, 'lsp', 'slow-load-hook.js')] });
+        const execArgv = ['--require', path.join(__dirname, 'lsp', 'slow-load-hook.js')];
+        const client = Client.spawned(t, { execArgv, env: stuck ? stuckEnv : process.env });
         const settings = { languages: ['xx_ONE'], dictionaryDirs: [dir], personalDictionary: null };
         const capabilities = { workspace: { configuration: true } };
         client.answers['workspace/configuration'] = [settings];
@@ -210,6 +214,7 @@ suite('language server: how it ends', () => {
         if (shutdown) assert.equal(await client.result('shutdown'), null);
         client.notify('exit');
         assert.equal(await client.ended(), shutdown ? 0 : 1);
+        if (!stuck) assert.equal(client.stderr, '');
       });
     }
   }
