@@ -62,6 +62,29 @@ suite('vocabularies', () => {
   });
 });
 
+suite('acronyms', () => {
+  // [text, reported]: a word in capitals of two to five letters that no dictionary knows is an
+  // acronym; a longer one, or one with a lower-case letter, is judged.
+  const rows = [
+    ['TLS over UDP in a VM', []],
+    ['the WASI and EXSLT specs', []],
+    ['the INSTALATION guide', ['INSTALATION']],
+    ['ask Wasi and Exslt', ['Wasi', 'Exslt']],
+  ];
+  for (const [text, reported] of rows) {
+    test(`${JSON.stringify(text)} reports ${JSON.stringify(reported)}`, async () => {
+      assert.deepEqual(await words(text, { vocabularies: false }), reported);
+    });
+  }
+
+  test('the same with paragraphs judged in two languages', async (t) => {
+    const both = await SpellService.open({ languages: ['en_US', 'de_DE'], dictionaryDirs: [dictionaryDir], backend: 'hunspell', worker: false, vocabularies: false });
+    t.after(() => both.close());
+    const text = 'The WASI and EXSLT specs and the INSTALATION guide.\n\nDie WASI und EXSLT Dokumente und die INSTALATION.';
+    assert.deepEqual((await both.check(text)).map((m) => m.word), ['INSTALATION', 'INSTALATION']);
+  });
+});
+
 suite('rules of case', () => {
   const list = new WordList(['npm', 'GitHub', 'JSON', 'Valgrind']);
   const table = [
