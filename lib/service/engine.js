@@ -24,9 +24,9 @@ const SHORTEST_PART = 2;
 const CAPITALS = /^[\p{Lu}\p{M}]+$/u;
 // A word on its own in capitals of two to five letters that no dictionary knows is an acronym
 // too (TLS, WASI, EXSLT): on 25 files each of Markdown, HTML, C, JavaScript and plain text and
-// npm's docs they were 112 of 1,801 reports, none a typo. Longer ones (INSTALATION in a
-// heading) are judged.
-const ACRONYM = /^\p{Lu}[\p{Lu}\p{M}]{1,4}$/u;
+// npm's docs they were 112 of 1,801 reports, none a typo. So is its plural or possessive
+// (VMs, CA's). Longer ones (INSTALATION in a heading) are judged.
+const ACRONYM = /^\p{Lu}[\p{Lu}\p{M}]{1,4}(?:['’]?s)?$/u;
 
 // Verdicts kept per word as written, so that the running text's repeats cost one Map lookup;
 // dropped whenever the languages or the personal words change, and when it grows this large.

@@ -68,6 +68,7 @@ suite('acronyms', () => {
   const rows = [
     ['TLS over UDP in a VM', []],
     ['the WASI and EXSLT specs', []],
+    ['two VMs and other CA’s or CA\'s', []],
     ['the INSTALATION guide', ['INSTALATION']],
     ['ask Wasi and Exslt', ['Wasi', 'Exslt']],
   ];
