@@ -175,18 +175,28 @@ class Engine {
   paragraphVerdict(word) {
     const mask = this.maskOf(word.normalize('NFC'));
     if (mask === 0 && ACRONYM.test(word)) return this.all;
-    const parts = mask === 0 ? camelParts(word) : null;
-    if (parts === null) return mask | (this.chooser.commonMask(word.toLowerCase()) << COMMON_SHIFT);
+    const judged = mask === 0 ? this.judgedParts(word) : null;
+    if (judged === null) return mask | (this.chooser.commonMask(word.toLowerCase()) << COMMON_SHIFT);
+    return judged.length === 0 ? this.all : judged;
+  }
+
+  // For a camelCase identifier, its parts that some language rejects, as [start, end, mask, …]
+  // (mask: the languages that accept the part); null for a word that is no such identifier.
+  judgedParts(word) {
+    const parts = camelParts(word);
+    if (parts === null) return null;
     const judged = [];
     for (const [start, end] of parts) {
       if (end - start < SHORTEST_PART) continue;
       const part = word.slice(start, end);
       if (CAPITALS.test(part)) continue;
-      let partMask = this.maskOf(part.normalize('NFC'));
-      if (part.length <= 5) partMask |= this.maskOf(part.toUpperCase().normalize('NFC'));
-      if (partMask !== this.all) judged.push(start, end, partMask);
+      // Acronyms are often written with one capital inside identifiers (HttpRequest,
+      // JsonParser): a short part known in capitals is accepted.
+      let mask = this.maskOf(part.normalize('NFC'));
+      if (part.length <= 5) mask |= this.maskOf(part.toUpperCase().normalize('NFC'));
+      if (mask !== this.all) judged.push(start, end, mask);
     }
-    return judged.length === 0 ? this.all : judged;
+    return judged;
   }
 
   // The service's languages ranked by how much of `text` (read as `format`) reads as each:
@@ -209,17 +219,10 @@ class Engine {
   // within the word (false when none is).
   verdict(word) {
     if (!this.judge(word.normalize('NFC')) || ACRONYM.test(word)) return false;
-    const parts = camelParts(word);
-    if (parts === null) return true;
+    const judged = this.judgedParts(word);
+    if (judged === null) return true;
     const rejected = [];
-    for (const [start, end] of parts) {
-      if (end - start < SHORTEST_PART) continue;
-      const part = word.slice(start, end);
-      if (CAPITALS.test(part)) continue;
-      // Acronyms are often written with one capital inside identifiers (HttpRequest, JsonParser):
-      // a part the dictionary knows in capitals is accepted.
-      if (this.judge(part.normalize('NFC')) && (part.length > 5 || this.judge(part.toUpperCase().normalize('NFC')))) rejected.push(start, end);
-    }
+    for (let p = 0; p < judged.length; p += 3) if (judged[p + 2] === 0) rejected.push(judged[p], judged[p + 1]);
     return rejected.length === 0 ? false : rejected;
   }
 
